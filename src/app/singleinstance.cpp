@@ -1,0 +1,131 @@
+#include "singleinstance.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QLoggingCategory>
+#include <QStandardPaths>
+#include <QWidget>
+
+Q_LOGGING_CATEGORY(lcInstance, "velorax.ui.instance")
+
+namespace {
+
+// A per-user folder for the lock and the socket, so that two users on one
+// machine never block each other.
+QString userRuntimeFolder()
+{
+    QString dir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (dir.isEmpty())
+        dir = QDir::tempPath();
+    QDir().mkpath(dir);
+    return dir;
+}
+
+QString userTag()
+{
+    QString user = qEnvironmentVariable("USER");
+    if (user.isEmpty())
+        user = qEnvironmentVariable("USERNAME");
+    const QByteArray seed = (user + QLatin1Char('|') + QDir::homePath()).toUtf8();
+    return QString::fromLatin1(
+        QCryptographicHash::hash(seed, QCryptographicHash::Sha1).toHex().left(12));
+}
+
+constexpr char kAck = '\x06';
+
+} // namespace
+
+SingleInstanceGuard::SingleInstanceGuard(const QString &applicationId, QObject *parent)
+    : QObject(parent)
+{
+    const QString base = applicationId + QLatin1Char('-') + userTag();
+    const QString folder = userRuntimeFolder();
+    m_lockPath = folder + QLatin1Char('/') + base + QStringLiteral(".lock");
+#ifdef Q_OS_WIN
+    m_serverName = base;
+#else
+    m_serverName = folder + QLatin1Char('/') + base + QStringLiteral(".sock");
+#endif
+
+    m_lock = std::make_unique<QLockFile>(m_lockPath);
+    // Only a dead owner makes the lock stale; a long-running first copy keeps it.
+    m_lock->setStaleLockTime(0);
+    if (m_lock->tryLock(0))
+        becomePrimary();
+    else
+        qCDebug(lcInstance) << "another copy holds" << m_lockPath;
+}
+
+SingleInstanceGuard::~SingleInstanceGuard()
+{
+    if (m_server)
+        m_server->close();
+    if (m_primary)
+        m_lock->unlock();
+}
+
+void SingleInstanceGuard::becomePrimary()
+{
+    m_primary = true;
+    // A socket left by a copy that was killed would make listen() fail.
+    QLocalServer::removeServer(m_serverName);
+    m_server = new QLocalServer(this);
+    m_server->setSocketOptions(QLocalServer::UserAccessOption);
+    if (!m_server->listen(m_serverName))
+        qCWarning(lcInstance) << "cannot listen on" << m_serverName << m_server->errorString();
+    connect(m_server, &QLocalServer::newConnection, this, &SingleInstanceGuard::acceptConnection);
+}
+
+void SingleInstanceGuard::acceptConnection()
+{
+    while (QLocalSocket *socket = m_server->nextPendingConnection()) {
+        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
+            if (!socket->canReadLine())
+                return;
+            const QString message = QString::fromUtf8(socket->readLine()).trimmed();
+            socket->write(&kAck, 1);
+            socket->flush();
+            emit messageReceived(message);
+        });
+    }
+}
+
+bool SingleInstanceGuard::sendMessage(const QString &message, int timeoutMs)
+{
+    if (m_primary)
+        return false;
+    QLocalSocket socket;
+    socket.connectToServer(m_serverName);
+    if (!socket.waitForConnected(timeoutMs))
+        return false;
+    QByteArray payload = message.toUtf8();
+    payload.replace('\n', ' ');
+    payload.append('\n');
+    socket.write(payload);
+    if (!socket.waitForBytesWritten(timeoutMs))
+        return false;
+    return socket.waitForReadyRead(timeoutMs) && socket.read(1) == QByteArray(1, kAck);
+}
+
+void SingleInstanceGuard::setActivationWindow(QWidget *window, bool activateOnMessage)
+{
+    m_window = window;
+    disconnect(this, &SingleInstanceGuard::messageReceived, this,
+               &SingleInstanceGuard::activateWindow);
+    if (activateOnMessage)
+        connect(this, &SingleInstanceGuard::messageReceived, this,
+                &SingleInstanceGuard::activateWindow);
+}
+
+void SingleInstanceGuard::activateWindow()
+{
+    if (!m_window)
+        return;
+    m_window->setWindowState(m_window->windowState() & ~Qt::WindowMinimized);
+    m_window->show();
+    m_window->raise();
+    m_window->activateWindow();
+}

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QLockFile>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+#include <memory>
+
+class QLocalServer;
+class QWidget;
+
+// Keeps one copy of the tool per user. The first copy holds a lock file and
+// listens on a local socket; later copies find the lock taken and may send the
+// first one a message, which raises its window. A lock or socket left behind
+// by a crashed copy is recognised as stale and taken over.
+class SingleInstanceGuard : public QObject
+{
+    Q_OBJECT
+public:
+    explicit SingleInstanceGuard(const QString &applicationId, QObject *parent = nullptr);
+    ~SingleInstanceGuard() override;
+
+    // True when another copy of this user holds the id.
+    bool isRunning() const { return !m_primary; }
+
+    // Sends `message` to the running copy; false when it did not arrive in time.
+    bool sendMessage(const QString &message, int timeoutMs);
+
+    // On any message the window leaves the minimised state, is raised and activated.
+    void setActivationWindow(QWidget *window, bool activateOnMessage = true);
+    QWidget *activationWindow() const { return m_window; }
+
+    // Where the lock file and the socket live (scoped to the user).
+    QString lockFilePath() const { return m_lockPath; }
+    QString serverName() const { return m_serverName; }
+
+public slots:
+    void activateWindow();
+
+signals:
+    void messageReceived(const QString &message);
+
+private:
+    void becomePrimary();
+    void acceptConnection();
+
+    QString m_lockPath;
+    QString m_serverName;
+    std::unique_ptr<QLockFile> m_lock;
+    QLocalServer *m_server = nullptr;
+    QPointer<QWidget> m_window;
+    bool m_primary = false;
+};

@@ -1,0 +1,76 @@
+#include "startup.h"
+
+#include "singleinstance.h"
+#include "widget.h"
+
+#include <QApplication>
+#include <QLocale>
+#include <QMessageBox>
+#include <QTextCodec>
+
+#include <memory>
+
+namespace {
+
+const char kApplicationId[] = "VELORAX_MANAGER";
+const char kWakeUpMessage[] = "raise_window_noop";
+constexpr int kWakeUpTimeoutMs = 5000;
+
+void showAlreadyRunningBox(const QLocale &locale, const StartupHooks &hooks)
+{
+    const bool chinese = locale.language() == QLocale::Chinese;
+    QMessageBox box(QMessageBox::Information,
+                    chinese ? QStringLiteral("信息") : QStringLiteral("Information"),
+                    chinese ? QStringLiteral("相同软件正在运行中......")
+                            : QStringLiteral("The same software is running....."),
+                    QMessageBox::Ok);
+    box.setDefaultButton(QMessageBox::NoButton);
+    if (hooks.beforeAlreadyRunningBox)
+        hooks.beforeAlreadyRunningBox(&box);
+    box.exec();
+}
+
+} // namespace
+
+int runApplication(int argc, char **argv, const StartupHooks &hooks)
+{
+    QTextCodec::setCodecForLocale(QTextCodec::codecForName("GB2312"));
+    QCoreApplication::setAttribute(Qt::AA_DisableHighDpiScaling, true);
+    const QString applicationId = QString::fromLatin1(kApplicationId);
+    const QLocale locale;
+    QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling, true);
+
+    auto application = std::make_unique<QApplication>(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("velorax-manager"));
+    QCoreApplication::setOrganizationName(QStringLiteral("Velorax"));
+    QTextCodec::setCodecForLocale(QTextCodec::codecForName("UTF-8"));
+
+    auto guard = std::make_unique<SingleInstanceGuard>(applicationId);
+    if (guard->isRunning()) {
+        showAlreadyRunningBox(locale, hooks);
+        guard->sendMessage(QString::fromLatin1(kWakeUpMessage), kWakeUpTimeoutMs);
+        guard.reset();
+        application.reset();
+        return 0;
+    }
+
+    if (hooks.beforeWindow)
+        hooks.beforeWindow();
+
+    auto window = std::make_unique<Widget>();
+    guard->setActivationWindow(window.get(), true);
+    if (hooks.onInstanceMessage)
+        QObject::connect(guard.get(), &SingleInstanceGuard::messageReceived,
+                         hooks.onInstanceMessage);
+    window->show();
+    window->Slot_FilterVersionColtrol(locale.language());
+    window->Get_LacaelLanuage(locale.language());
+    if (hooks.afterShow)
+        hooks.afterShow(window.get());
+
+    const int result = application->exec();
+    window.reset();
+    guard.reset();
+    application.reset();
+    return result;
+}

@@ -1,0 +1,185 @@
+// Assembly of the main window: construction order, keys and shutdown.
+
+#include "widget.h"
+#include "ui_widget.h"
+
+#include "helptext.h"
+#include "inifile.h"
+#include "platform.h"
+#include "txtfile.h"
+#include "usbthread.h"
+#include "velorax_resources.h"
+
+#include <QApplication>
+#include <QIntValidator>
+#include <QKeyEvent>
+#include <QLoggingCategory>
+#include <QTimer>
+#include <QTranslator>
+
+Q_LOGGING_CATEGORY(lcUi, "velorax.ui")
+
+namespace {
+
+constexpr int kLedTimerMs = 1000;
+constexpr int kReadBackTimerMs = 100;
+constexpr int kLiveStatusTimerMs = 50;
+constexpr int kSendDebounceMs = 500;
+
+QTimer *makeTimer(QObject *parent, int intervalMs)
+{
+    auto *timer = new QTimer(parent);
+    timer->setInterval(intervalMs);
+    return timer;
+}
+
+} // namespace
+
+Widget::Widget(QWidget *parent)
+    : QWidget(parent), ui(new Ui::Widget), m_platform(device::platform())
+{
+    veloraxInitResources();
+    ui->setupUi(this);
+    Init_installEventFilter();
+    connect(this, &Widget::ServoVersion, this, &Widget::slot_VersionCheck);
+    m_productIdText = QStringLiteral("0") + QString::number(m_productId, 16);
+
+    m_translator = new QTranslator(this);
+    QCoreApplication::installTranslator(m_translator);
+    ui->retranslateUi(this);
+
+    m_angleValidator = new QIntValidator(0, 1600, this);
+    ui->lineStreeingAngle->setValidator(m_angleValidator);
+    m_validator0to4095 = new QIntValidator(0, 4095, this);
+    for (QLineEdit *edit :
+         {ui->lineFriction_2, ui->lineFriction_3, ui->lineFriction_4, ui->lineFriction_5,
+          ui->lineFriction_6, ui->lineFriction_7, ui->lineFriction_8, ui->lineFriction_9,
+          ui->lineFriction_10, ui->lineFriction_11, ui->lineFriction_12, ui->lineFriction_13})
+        edit->setValidator(m_validator0to4095);
+    m_validator0to100 = new QIntValidator(0, 100, this);
+    m_validatorPlusMinus100 = new QIntValidator(-100, 100, this);
+    ui->lineGramFreeBack->setValidator(m_validatorPlusMinus100);
+    for (QLineEdit *edit : {ui->lineJump, ui->lineDamping, ui->lineInertia, ui->lineFriction,
+                            ui->lineGramFreeBack_Flider})
+        edit->setValidator(m_validator0to100);
+    auto *validator0to200 = new QIntValidator(0, 200, this);
+    for (QLineEdit *edit :
+         {ui->lineGamesJump, ui->lineGamesDamping, ui->lineGamesconstant, ui->lineGamesFriction,
+          ui->lineGamesInertia, ui->lineGamesSinOne, ui->lineGamesSinTwo, ui->lineGamesSinThree})
+        edit->setValidator(validator0to200);
+
+    m_iniFile = new IniFile(this);
+    m_txtFile = new TxtFile(this);
+    m_txtFile->JudgmentFile(profileFolder(), QStringLiteral("Null"));
+    TxtAndIniFile(profileFolder(), QStringLiteral("data.ini"));
+
+    setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
+    ui->lineGramFreeBack->setFocus(Qt::OtherFocusReason);
+    m_dataProfilePath = profileFolder() + QStringLiteral("/data.ini");
+
+    m_ledTimer = makeTimer(this, kLedTimerMs);
+    connect(m_ledTimer, &QTimer::timeout, this, &Widget::usbStatuLedShow);
+
+    OpenUSBHandle();
+    USBRegistration();
+    ListOfSliderAndLine();
+    ProgressToLinedata();
+    for (FiledReport &filed : m_filed)
+        filed.arrived = false;
+
+    startReader();
+
+    m_readBackTimer = makeTimer(this, kReadBackTimerMs);
+    connect(m_readBackTimer, &QTimer::timeout, this, &Widget::ReadReportBufferToSetGames);
+    m_liveStatusTimer = makeTimer(this, kLiveStatusTimerMs);
+    m_liveStatusTimer->start();
+    connect(m_liveStatusTimer, &QTimer::timeout, this, &Widget::ReadBufferToZreoOneReport);
+    m_machineSendTimer = makeTimer(this, kSendDebounceMs);
+    connect(m_machineSendTimer, &QTimer::timeout, this, &Widget::SetSendMachineryData);
+    m_gameSendTimer = makeTimer(this, kSendDebounceMs);
+    connect(m_gameSendTimer, &QTimer::timeout, this, &Widget::SetSendGamesData);
+
+    ui->ForceFeedback->hide();
+    m_readRequestByte = 1;
+    ReadOrSaveValue();
+    ui->frame_16->hide();
+    ui->labelJump_2->hide();
+    ui->tBtn_ReadFile->hide();
+    ui->stackedWidget->setCurrentIndex(0);
+
+    ui->progressBar->setTitle(tr("X"));
+    ui->progressBar_2->setTitle(tr("Y"));
+    ui->progressBar_3->setTitle(tr("Z"));
+    ui->progressBar_4->setTitle(tr("RX"));
+    ui->progressBar_5->setTitle(tr("RY"));
+    ui->progressBar_6->setTitle(tr("RZ"));
+
+    Slot_ReadFileCombined();
+    Slot_Help(true);
+
+    for (QWidget *hidden :
+         std::initializer_list<QWidget *>{ui->frame_5, ui->frame_6, ui->frame_8, ui->frame_10,
+                                          ui->frame_12, ui->frame_14, ui->frame})
+        hidden->hide();
+    ui->Factory_wait->setVisible(false);
+    for (QWidget *hidden : std::initializer_list<QWidget *>{
+             ui->label_35, ui->label_36, ui->colorComboBox3, ui->colorComboBox_29, ui->comboBox,
+             ui->label_46, ui->LB_Help, ui->SwitchHelp})
+        hidden->hide();
+}
+
+Widget::~Widget()
+{
+    // The reader must have ended before the window and the thread object go.
+    stopReader();
+
+    delete m_validator0to4095;
+    m_validator0to4095 = nullptr;
+    delete m_validator0to100;
+    m_validator0to100 = nullptr;
+    delete m_translator;
+    m_translator = nullptr;
+    delete m_angleValidator;
+    m_angleValidator = nullptr;
+    delete m_iniFile;
+    m_iniFile = nullptr;
+    delete m_txtFile;
+    m_txtFile = nullptr;
+    delete m_readBackTimer;
+    m_readBackTimer = nullptr;
+    delete m_liveStatusTimer;
+    m_liveStatusTimer = nullptr;
+    delete m_gameSendTimer;
+    m_gameSendTimer = nullptr;
+    delete m_machineSendTimer;
+    m_machineSendTimer = nullptr;
+    delete m_ledTimer;
+    m_ledTimer = nullptr;
+    delete ui;
+    ui = nullptr;
+}
+
+void Widget::keyPressEvent(QKeyEvent *event)
+{
+    switch (event->key()) {
+    case Qt::Key_Escape:
+        closeReadHandle();
+        QCoreApplication::quit();
+        break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        Slot_SengDataFromkeyPressEvent();
+        break;
+    default:
+        event->ignore();
+        break;
+    }
+}
+
+void Widget::Slot_CloseApplication()
+{
+    // Closing the read handle first lets the reader end; the event loop then
+    // returns 0 and the window is torn down in order instead of being abandoned.
+    closeReadHandle();
+    QCoreApplication::exit(0);
+}

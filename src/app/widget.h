@@ -1,0 +1,243 @@
+#pragma once
+
+#include "hidplatform.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QLocale>
+#include <QMutex>
+#include <QPoint>
+#include <QString>
+#include <QWidget>
+
+#include <array>
+#include <memory>
+#include <string>
+
+class QIntValidator;
+class QLabel;
+class QLineEdit;
+class QSlider;
+class QTimer;
+class QTranslator;
+class HelpText;
+class IniFile;
+class TxtFile;
+class USBThread;
+
+namespace Ui {
+class Widget;
+}
+
+// The main window: owner of the form, the device link, the reader thread, the
+// timers and the file helpers. Its slots are the tool's public interface; the
+// logic behind them lives in the protocol, device and profiles libraries, and
+// this class is the glue between form, core and device. The implementation is
+// split by concern: widget.cpp (assembly, keys, shutdown), widget_device.cpp
+// (discovery, hotplug, report filing, sends), widget_binding.cpp (slider and
+// field binding), widget_flows.cpp (write, read-back, live display, firmware
+// check and edition), widget_profiles.cpp (profile load, save, list) and
+// widget_navigation.cpp (pages, dragging, language, help).
+class Widget : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit Widget(QWidget *parent = nullptr);
+    ~Widget() override;
+
+    // Feature reports and input reports are 11-byte records on the way out
+    // and 20-byte reports on the way in.
+    static constexpr int kOutputRecordSize = 11;
+    static constexpr int kOutputFrameSize = 12;
+
+    // The reader currently attached to the window (for tests and diagnostics).
+    USBThread *currentReader() const { return m_reader; }
+    bool deviceFound() const { return m_deviceFound; }
+
+signals:
+    void DeviceRemove();
+    void StartTimer(bool blset);
+    void ReadExternHidReport();
+    void ReadGamesHidReport();
+    void ReadSixthByteDataReport();
+    void ServoVersion(quint16 number);
+
+public slots:
+    int OpenUSBHandle();
+    int USBRegistration();
+    void ProgressToLinedata();
+    void Slot_SetLabelStyle();
+    int SendDataToUsb(const QByteArray &WriteToDeiverBuffer);
+    void Get_LacaelLanuage(int language);
+    int Slot_FilterVersionColtrol(int Language);
+    void Slot_CloseApplication();
+    void on_tbt_savedata_clicked();
+    void SetSomeWidgetPower(bool blPower, int nnumber);
+    void TimerStatius(bool blset);
+    void ListOfSliderAndLine();
+    int InitSliderValue();
+    int SetSendGamesData();
+    int ReadOrSaveValue();
+    int SaveAsPower(bool Type = true);
+    int SetSendMachineryData();
+    int ReadReportBufferToSetGames();
+    int TxtAndIniFile(QString stDirPath, QString stFileName);
+    void on_tbt_readdata_clicked();
+    void on_toolButton_5_clicked();
+    void on_toolButton_3_clicked();
+    void on_ForceFeedback_clicked();
+    void SetGaugeArcRange(int nnumber);
+    void on_ValueSet_clicked();
+    void on_toolButton_4_clicked();
+    void on_toolButton_6_clicked();
+    void on_ValueSet_2_clicked();
+    void on_toolButton_7_clicked();
+    void on_toolButton_8_clicked();
+    void on_ValueSet_3_clicked();
+    void on_toolButton_9_clicked();
+    void on_toolButton_10_clicked();
+    void SetGaugeArcRanges(int Range);
+    void usbStatuLedShow();
+    void on_comboBox_activated(int index);
+    void SetWidgetLanguage(int index);
+    void Slot_SengDataFromkeyPressEvent();
+    void slot_CloseUSBthread();
+    void Slot_CB_ReadFile(int index);
+    void Slit_InitcbReadFile();
+    void Slot_ReadFileCombined();
+    int SendRSAxisData();
+    int SendYAxisData();
+    int SendZAxisData();
+    int SendRXAxisData();
+    int SendRYAxisData();
+    int SendRZAxisData();
+    int EightZeroZeroFour();
+    int EightZeroOneZero();
+    int ReadBufferToZreoOneReport();
+    int slot_VersionCheck(quint16 data);
+    int slot_GameModelServoOrSteper(QString Dir, QString fileName);
+    void on_tbt_original_state_clicked();
+    int SendDataToUsbByFrame(const QByteArray &WriteToDeiverBuffer);
+    void Slot_Help(bool status);
+    void Init_installEventFilter();
+    void scaleChildWidget(QWidget *widget, float scale);
+    void onEditLineEdit(int index, int value);
+    void SetImagePilot(int ncolor);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void customEvent(QEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    bool nativeEvent(const QByteArray &eventType, void *message, long *result) override;
+
+private:
+    // One filed 0x80 report kind: the newest report and whether it is unprocessed.
+    struct FiledReport
+    {
+        QByteArray bytes;
+        bool arrived = false;
+    };
+    static constexpr int kSubCommandSlots = 17; // sub-commands 0..16
+
+    // widget_device.cpp
+    void handleDeviceChange(const device::HotplugEvent &event);
+    void startReader();
+    void stopReader();
+    void closeReadHandle();
+    void notifyPermissionProblem();
+    // widget_flows.cpp
+    void applyMachineSettingsEcho(const QByteArray &report);
+    void applyGameSettingsEcho(const QByteArray &report);
+    void applyModeEcho(const QByteArray &report);
+    void applyFactoryResetAck(const QByteArray &report);
+    void applyStatusReport(const QByteArray &report);
+    void showPilotLamps(int statusCode);
+    void showButtonLeds(quint64 buttons);
+    void setHeaderLamps(int litGroup, bool linkConnected);
+    void applyEditionStyles();
+    // widget_profiles.cpp
+    QString profileFolder() const;
+    // widget_navigation.cpp
+    void applyLanguageTexts(int index);
+    void refillChoiceCombos(int index);
+
+    Ui::Widget *ui = nullptr;
+    TxtFile *m_txtFile = nullptr;
+    IniFile *m_iniFile = nullptr;
+    QTimer *m_readBackTimer = nullptr;
+    QTimer *m_ledTimer = nullptr;
+    QTimer *m_liveStatusTimer = nullptr;
+    QTimer *m_machineSendTimer = nullptr;
+    QTimer *m_gameSendTimer = nullptr;
+    QTranslator *m_translator = nullptr;
+    QIntValidator *m_angleValidator = nullptr;
+    QLocale m_locale;
+    HelpText *m_helpText = nullptr;
+    bool m_deviceFound = false;
+    int m_vendorId = 0x0483;
+    int m_productId = 0x0522;
+    quint8 m_readRequestByte = 0;
+    quint8 m_storeRequestByte = 0;
+    bool m_arrivalLatch = false;
+    bool m_removalLatch = false;
+    std::array<FiledReport, kSubCommandSlots> m_filed{};
+
+    // Control lists, in the orders the reports and the effect mask use.
+    QList<QSlider *> m_machineSliders;
+    QList<QLineEdit *> m_machineEdits;
+    QList<QLineEdit *> m_gameEditsMaskOrder;
+    QList<QSlider *> m_gameSlidersMaskOrder;
+    QList<QLineEdit *> m_gameEditsSendOrder;
+    QList<QSlider *> m_gameSlidersSendOrder;
+    QList<QLabel *> m_buttonLeds;
+    QList<QLabel *> m_pilotLamps;
+
+    QString m_dataProfilePath;
+    QString m_productIdText;
+    QByteArray m_liveReport;
+    QIntValidator *m_validator0to100 = nullptr;
+    QIntValidator *m_validatorPlusMinus100 = nullptr;
+    QIntValidator *m_validator0to4095 = nullptr;
+    QMutex m_reportMutex;
+    bool m_featureSendBusy = false;
+
+    // The device link: the platform back end and the two open handles.
+    device::HidPlatform &m_platform;
+    std::shared_ptr<device::HidReadChannel> m_readHandle;
+    std::unique_ptr<device::HidWriteChannel> m_writeHandle;
+    std::string m_devicePath;
+    USBThread *m_reader = nullptr;
+    bool m_permissionNoticeShown = false;
+
+    // Write flow.
+    bool m_machineSendArmed = false;
+    bool m_gameSendArmed = false;
+    bool m_comboSendArmed = false;
+    quint8 m_centerCommandByte = 0;
+    bool m_forceFeedbackReversed = false;
+    QByteArray m_machineRecord;
+    QByteArray m_gameRecord;
+    QByteArray m_readStoreRecord;
+    QByteArray m_modeRecord;
+
+    // Read-back and live display.
+    quint16 m_angleRange = 0;
+    quint8 m_connectionStep = 0;
+    quint64 m_shownButtons = 0;
+    bool m_buttonsShown = false;
+    int m_shownStatusCode = -1;
+
+    // Profiles.
+    int m_lastLoadedProfileIndex = 0;
+    bool m_profileListRefreshing = false;
+
+    // Window dragging.
+    bool m_dragAllowed = false;
+    QPoint m_pressPosition;
+};
