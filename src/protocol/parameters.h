@@ -1,0 +1,307 @@
+#pragma once
+
+// The parameter catalogue of the wheel base: every force-feedback parameter with its form
+// controls, ranges, report field and profile key, plus the tables of the live and status
+// indicators. Everything here is constant data; the ordered control lists, the validator
+// assignments and the profile orders are derived from it by the functions below, so the form
+// binding, the report codecs and the profile code all read one table.
+//
+// All texts are UTF-8 (`const char *`); wrap them with QString::fromUtf8() or tr().
+
+#include <QString>
+#include <QStringList>
+#include <QVector>
+#include <QtGlobal>
+
+#include <array>
+
+namespace protocol {
+
+// ---------------------------------------------------------------------------------------------
+// Report addressing shared by the catalogue and the codecs (reports.h)
+// ---------------------------------------------------------------------------------------------
+
+// Byte [1] of a vendor report (report id 0x80).
+enum class SubCommand : quint8
+{
+    MachineSettings = 0x01,
+    GameSettings = 0x02,
+    ReadStore = 0x03,
+    Mode = 0x04,
+    FactoryReset = 0x05,
+    Status = 0x0A,
+};
+
+// How a parameter is stored in its report. 16-bit fields are little-endian.
+enum class FieldFormat
+{
+    Unsigned8,  // one byte, 0..255
+    Signed8,    // one byte, two's complement, -128..127
+    Unsigned16, // two bytes, both sent and read
+    Index16,    // two bytes read; on send only the low byte is written, the high byte is 0
+};
+
+int fieldWidth(FieldFormat format); // bytes: 1 or 2
+bool isSigned(FieldFormat format);
+
+// ---------------------------------------------------------------------------------------------
+// Parameters
+// ---------------------------------------------------------------------------------------------
+
+enum class Parameter
+{
+    Angle,
+    TotalForce,
+    FilterFrequency,
+    WheelSpring,
+    WheelDamper,
+    WheelSpeed,
+    WheelFriction,
+    GameSpring,
+    GameDamper,
+    GameInertia,
+    GameFriction,
+    ConstantForce,
+    PeriodForce,
+    Suspension,
+    Response,
+};
+constexpr int ParameterCount = 15;
+constexpr int MachineParameterCount = 7;
+constexpr int GameParameterCount = 6;
+
+// Machine parameters go in the machine-settings report and sit in slider/line-edit pairs;
+// game parameters likewise in the game-settings report; choice parameters are combo boxes
+// sent in the mode report.
+enum class ParameterGroup
+{
+    Machine,
+    Game,
+    Choice
+};
+
+struct IntRange
+{
+    int minimum;
+    int maximum;
+    constexpr bool contains(int value) const { return value >= minimum && value <= maximum; }
+};
+
+struct ParameterLabels
+{
+    const char *chinese;         // the form's text
+    const char *chineseSwitched; // the text the language switch sets (differs for one label)
+    const char *english;
+};
+
+// Object names in the form; nullptr where the parameter has no such control.
+struct ParameterControls
+{
+    const char *label;      // name label, e.g. "label_17"
+    const char *slider;     // QSlider (machine and game parameters)
+    const char *lineEdit;   // QLineEdit beside the slider
+    const char *combo;      // QComboBox (choice parameters)
+    const char *rangeLabel; // the "[0~100]" label, when the row has one
+};
+
+struct ReportField
+{
+    SubCommand subCommand; // of the 0x80 report that carries the parameter both ways
+    int position;          // first byte, counted from the report-id byte at position 0
+    FieldFormat format;
+};
+
+struct ProfileKey
+{
+    const char *group;
+    const char *key;
+};
+
+struct ChoiceItems
+{
+    const char *const *chinese; // nullptr for slider parameters
+    const char *const *english;
+    int count;
+};
+
+struct ParameterInfo
+{
+    Parameter parameter;
+    const char *name; // the parameter's name, also its English label
+    ParameterGroup group;
+    ParameterLabels labels;
+    ParameterControls controls;
+    IntRange range;          // slider range; for choices the index range 0..count-1
+    IntRange validatorRange; // integer validator of the line edit (choices: same as range)
+    int pageStep;            // slider page step; 0 for choices
+    int formValue;           // slider value (or combo index) before any data arrives
+    const char *placeholder; // line-edit placeholder text; nullptr for choices
+    const char *rangeText;   // text of the range label; nullptr when there is none
+    ReportField field;
+    quint16 effectMask; // status-report bits that enable the controls (game parameters only)
+    ProfileKey profile;
+    ChoiceItems items;
+};
+
+// The catalogue. Rows are in the order of the form's control lists: the seven machine
+// parameters in the order of the machine slider/line-edit lists, the six game parameters in
+// send order (bytes [2..7] of the game-settings report), then the two choices.
+const std::array<ParameterInfo, ParameterCount> &parameterTable();
+
+const ParameterInfo &parameterInfo(Parameter parameter);
+// The row whose name is `name` ("Angle", "TotalForce", ...), or nullptr.
+const ParameterInfo *findParameter(const QString &name);
+
+// Derived orders.
+QVector<const ParameterInfo *> machineParameters();         // machine list order
+QVector<const ParameterInfo *> gameParametersInSendOrder(); // byte order of 0x80/0x02
+QVector<const ParameterInfo *> gameParametersInMaskOrder(); // by lowest effect-mask bit
+QVector<const ParameterInfo *> choiceParameters();          // Suspension, Response
+// The parameters a report carries, in the order of their bytes (read-back order).
+QVector<const ParameterInfo *> reportParameters(SubCommand subCommand);
+
+// Derived object-name lists, in the orders the window's control lists use.
+QStringList machineSliderNames();
+QStringList machineLineEditNames();
+QStringList gameSliderNamesInSendOrder();
+QStringList gameLineEditNamesInSendOrder();
+QStringList gameSliderNamesInMaskOrder();
+QStringList gameLineEditNamesInMaskOrder();
+
+// ---------------------------------------------------------------------------------------------
+// Form rows outside the parameter lists
+// ---------------------------------------------------------------------------------------------
+
+// The three further periodic-force rows in the hidden frame: never sent, read back or stored.
+struct UnboundSliderRow
+{
+    const char *slider;
+    const char *lineEdit;
+    IntRange range;
+    int pageStep;
+    int formValue;
+    bool hasValidator; // the last row's line edit has no validator
+};
+const std::array<UnboundSliderRow, 3> &unboundPeriodicRows();
+
+// ---------------------------------------------------------------------------------------------
+// Live report indicators (report id 0x01)
+// ---------------------------------------------------------------------------------------------
+
+enum class Axis
+{
+    X,
+    Y,
+    Z,
+    RX,
+    RY,
+    RZ
+};
+constexpr int AxisCount = 6;
+
+// How a 12-bit axis sits in two bytes starting at `firstByte`.
+enum class AxisPacking
+{
+    ByteThenLowNibble, // bits 0..7 = byte[first], bits 8..11 = low nibble of byte[first + 1]
+    HighNibbleThenByte // bits 0..3 = high nibble of byte[first], bits 4..11 = byte[first + 1]
+};
+
+struct AxisInfo
+{
+    Axis axis;
+    const char *title; // gauge title, "X" .. "RZ"
+    const char *gauge; // GaugeSimple object name
+    int firstByte;
+    AxisPacking packing;
+    const char *directionSwitch; // SwitchButton of the calibration strip
+    const char *lowerLimit;      // line edits of the calibration strip (validator 0..4095)
+    const char *upperLimit;
+};
+const std::array<AxisInfo, AxisCount> &axisTable();
+
+constexpr IntRange AxisValueRange{0, 4095};
+constexpr IntRange CalibrationLimitRange{0, 4095};
+constexpr const char *CalibrationLimitPlaceholder = "0~4095";
+
+constexpr const char *WheelGaugeObject = "gaugeArc";
+constexpr int WheelPositionByte = 1; // 16-bit unsigned, 32767 is the centre
+constexpr int FirstButtonByte = 12;  // button k is bit (7 - k % 8) of byte 12 + k / 8
+constexpr int ButtonCount = 64;
+
+// The 64 button LED labels in button order: led_1 .. led_8, led_57 .. led_112.
+QStringList buttonLedNames();
+// The calibration limit fields lineFriction_2 .. lineFriction_13, lower then upper per axis.
+QStringList calibrationLimitNames();
+
+// ---------------------------------------------------------------------------------------------
+// Status report indicators (0x80/0x0A)
+// ---------------------------------------------------------------------------------------------
+
+struct StatusCodeInfo
+{
+    quint16 code;
+    const char *lamp;  // pilot lamp object name
+    const char *label; // label object beside the lamp
+    ParameterLabels labels;
+};
+constexpr int StatusCodeCount = 9;
+// Codes 0..8 in order; code k lights lamp imagePilot(k+1).
+const std::array<StatusCodeInfo, StatusCodeCount> &statusCodeTable();
+// The row of `code`, or nullptr for codes 9 and above.
+const StatusCodeInfo *statusCodeInfo(quint16 code);
+// imagePilot1 .. imagePilot9 in code order.
+QStringList pilotLampNames();
+
+constexpr const char *FirmwareLabelObject = "label_16";
+constexpr const char *VoltageLabelObject = "label_33";
+constexpr const char *VoltageUnitLabelObject = "label_34";
+
+// ---------------------------------------------------------------------------------------------
+// Validators
+// ---------------------------------------------------------------------------------------------
+
+struct ValidatorAssignment
+{
+    QString lineEdit;
+    IntRange range;
+};
+// Every line edit that carries an integer validator, with its range: the machine line edits,
+// the game line edits (send order), lineGamesSinTwo/Three (lineGamesSinFour has none) and the
+// twelve calibration limit fields.
+QVector<ValidatorAssignment> validatorAssignments();
+
+// ---------------------------------------------------------------------------------------------
+// Profiles
+// ---------------------------------------------------------------------------------------------
+
+enum class ProfileItem
+{
+    ParameterValue, // a parameter: its line-edit text (written) / slider value (loaded), or
+                    // for a choice its combo index as a decimal string
+    EditionMarker,  // Softward/Ver: always written as "0"
+    HelpSwitch,     // Softward/Help: "1" when the help switch is on, else "0"
+    LanguageIndex,  // Language/Languages: read on load, not applied
+};
+
+struct ProfileStep
+{
+    ProfileItem item;
+    Parameter parameter; // meaningful for ProfileItem::ParameterValue only
+};
+
+constexpr ProfileKey EditionMarkerKey{"Softward", "Ver"};
+constexpr ProfileKey HelpSwitchKey{"Softward", "Help"};
+constexpr ProfileKey LanguageReadKey{"Language", "Languages"};
+constexpr ProfileKey LanguageWriteKey{"Language", "LanguageS"}; // written by the language switch
+constexpr const char *ThisEditionMarker = "0";
+
+constexpr int ProfileStepCount = 17;
+// The keys a save writes, in write order.
+const std::array<ProfileStep, ProfileStepCount> &profileWriteOrder();
+// The keys a load reads, in read order (the last two are read and not applied).
+const std::array<ProfileStep, ProfileStepCount> &profileLoadOrder();
+
+// Group and key of a step: the catalogue's for parameter values, the constants above otherwise.
+ProfileKey profileKey(const ProfileStep &step);
+
+} // namespace protocol
