@@ -1,0 +1,3 @@
+#include "colorcombobox.h"
+
+ColorComboBox::ColorComboBox(QWidget *parent) : QComboBox(parent) {}
