@@ -1,0 +1,90 @@
+#include "profilefolder.h"
+
+#include "profileslogging.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QMutex>
+#include <QStandardPaths>
+#include <QTemporaryFile>
+
+namespace profiles {
+
+namespace {
+
+struct FolderChoice
+{
+    QMutex mutex;
+    QString folder;
+};
+
+FolderChoice &folderChoice()
+{
+    static FolderChoice choice;
+    return choice;
+}
+
+// Permission bits do not tell whether a file can really be created (read-only
+// mounts, ACLs, an administrator's folder), so this tries it.
+bool acceptsNewFiles(const QString &dirPath)
+{
+    QTemporaryFile probe(dirPath + QStringLiteral("/.velorax-probe-XXXXXX"));
+    return probe.open();
+}
+
+bool prepareFolder(const QString &dirPath, bool withParents)
+{
+    const QFileInfo info(dirPath);
+    if (!info.exists()) {
+        const bool made = withParents ? QDir().mkpath(dirPath) : QDir().mkdir(dirPath);
+        if (!made)
+            return false;
+    } else if (!info.isDir()) {
+        return false;
+    }
+    return acceptsNewFiles(dirPath);
+}
+
+} // namespace
+
+QString resolveProfileFolder(const QString &applicationDir, const QString &userDataDir)
+{
+    const QString beside =
+        applicationDir.isEmpty() ? QString() : applicationDir + QStringLiteral("/ini");
+    if (!beside.isEmpty()) {
+        if (prepareFolder(beside, false))
+            return beside;
+        qCInfo(lcProfiles) << "cannot store profiles in" << beside << "- using the user folder";
+    }
+    if (userDataDir.isEmpty()) {
+        qCWarning(lcProfiles) << "no user data folder; profiles cannot be stored";
+        return beside;
+    }
+    const QString perUser = userDataDir + QStringLiteral("/ini");
+    if (!prepareFolder(perUser, true))
+        qCWarning(lcProfiles) << "cannot prepare the profile folder" << perUser;
+    return perUser;
+}
+
+QString profileFolder()
+{
+    FolderChoice &choice = folderChoice();
+    QMutexLocker lock(&choice.mutex);
+    if (choice.folder.isEmpty()) {
+        choice.folder =
+            resolveProfileFolder(QCoreApplication::applicationDirPath(),
+                                 QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
+        qCDebug(lcProfiles) << "profile folder" << choice.folder;
+    }
+    return choice.folder;
+}
+
+void setProfileFolderForTesting(const QString &folder)
+{
+    FolderChoice &choice = folderChoice();
+    QMutexLocker lock(&choice.mutex);
+    choice.folder = folder;
+}
+
+} // namespace profiles

@@ -1,0 +1,3 @@
+#include "profileslogging.h"
+
+Q_LOGGING_CATEGORY(lcProfiles, "velorax.profiles")
