@@ -1,6 +1,18 @@
+// The demo: the whole tool, unchanged, started against the simulated wheel
+// base. Every feature report the base receives is printed to standard error.
+#include "platform.h"
+#include "simplatform.h"
 #include "startup.h"
+
+#include <memory>
 
 int main(int argc, char **argv)
 {
-    return runApplication(argc, argv);
+    StartupHooks hooks;
+    hooks.beforeWindow = [] {
+        auto platform = std::make_unique<sim::SimPlatform>();
+        platform->wheelBase()->setLogToStderr(true);
+        device::installPlatform(std::move(platform));
+    };
+    return runApplication(argc, argv, hooks);
 }

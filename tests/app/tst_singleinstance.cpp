@@ -47,7 +47,7 @@ void startFirstCopy(QProcess &first)
 {
     first.setProcessEnvironment(hostEnvironment(QStringLiteral("en_US.UTF-8")));
     first.setProcessChannelMode(QProcess::SeparateChannels);
-    first.start(hostPath(), {});
+    first.start(hostPath(), QStringList());
     QVERIFY2(first.waitForStarted(5000), qPrintable(first.errorString()));
     QVERIFY2(waitForLine(first, "ready", nullptr, 20000), "first copy never showed its window");
 }
@@ -95,7 +95,7 @@ void TestSingleInstance::secondCopyShowsBoxWakesFirstAndExitsZero()
 
     QProcess second;
     second.setProcessEnvironment(hostEnvironment(language));
-    second.start(hostPath(), {});
+    second.start(hostPath(), QStringList());
     QByteArray boxLine;
     QVERIFY(waitForLine(second, "box:", &boxLine, 20000));
     QCOMPARE(QString::fromUtf8(boxLine), expectedBox);
