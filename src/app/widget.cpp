@@ -5,6 +5,7 @@
 
 #include "helptext.h"
 #include "inifile.h"
+#include "parameters.h"
 #include "platform.h"
 #include "txtfile.h"
 #include "usbthread.h"
@@ -13,9 +14,12 @@
 #include <QApplication>
 #include <QIntValidator>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QLoggingCategory>
 #include <QTimer>
 #include <QTranslator>
+
+#include <algorithm>
 
 Q_LOGGING_CATEGORY(lcUi, "velorax.ui")
 
@@ -48,25 +52,27 @@ Widget::Widget(QWidget *parent)
     QCoreApplication::installTranslator(m_translator);
     ui->retranslateUi(this);
 
+    // One validator per range; the catalogue says which line edit takes which.
     m_angleValidator = new QIntValidator(0, 1600, this);
-    ui->lineStreeingAngle->setValidator(m_angleValidator);
     m_validator0to4095 = new QIntValidator(0, 4095, this);
-    for (QLineEdit *edit :
-         {ui->lineFriction_2, ui->lineFriction_3, ui->lineFriction_4, ui->lineFriction_5,
-          ui->lineFriction_6, ui->lineFriction_7, ui->lineFriction_8, ui->lineFriction_9,
-          ui->lineFriction_10, ui->lineFriction_11, ui->lineFriction_12, ui->lineFriction_13})
-        edit->setValidator(m_validator0to4095);
     m_validator0to100 = new QIntValidator(0, 100, this);
     m_validatorPlusMinus100 = new QIntValidator(-100, 100, this);
-    ui->lineGramFreeBack->setValidator(m_validatorPlusMinus100);
-    for (QLineEdit *edit : {ui->lineJump, ui->lineDamping, ui->lineInertia, ui->lineFriction,
-                            ui->lineGramFreeBack_Flider})
-        edit->setValidator(m_validator0to100);
     auto *validator0to200 = new QIntValidator(0, 200, this);
-    for (QLineEdit *edit :
-         {ui->lineGamesJump, ui->lineGamesDamping, ui->lineGamesconstant, ui->lineGamesFriction,
-          ui->lineGamesInertia, ui->lineGamesSinOne, ui->lineGamesSinTwo, ui->lineGamesSinThree})
-        edit->setValidator(validator0to200);
+    const std::initializer_list<QIntValidator *> validators{
+        m_angleValidator, m_validator0to4095, m_validator0to100, m_validatorPlusMinus100,
+        validator0to200};
+    for (const protocol::ValidatorAssignment &assignment : protocol::validatorAssignments()) {
+        auto *edit = findChild<QLineEdit *>(assignment.lineEdit);
+        const auto validator =
+            std::find_if(validators.begin(), validators.end(), [&](const QIntValidator *v) {
+                return v->bottom() == assignment.range.minimum &&
+                       v->top() == assignment.range.maximum;
+            });
+        if (edit && validator != validators.end())
+            edit->setValidator(*validator);
+        else
+            qCWarning(lcUi) << "no validator for" << assignment.lineEdit;
+    }
 
     m_iniFile = new IniFile(this);
     m_txtFile = new TxtFile(this);

@@ -17,6 +17,8 @@ WidgetHarness::WidgetHarness(Options options)
     m_base = platform->wheelBase();
     if (!options.plugged)
         m_base->unplug();
+    if (options.prepare)
+        options.prepare(*platform);
     device::installPlatform(std::move(platform));
     m_widget = std::make_unique<Widget>();
     if (options.show) {

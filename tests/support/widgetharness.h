@@ -24,6 +24,8 @@ public:
         bool plugged = true; // false: the base starts unplugged
         bool show = true;    // show the window and run the start-up calls
         int language = 0;    // QLocale language passed to the start-up calls (0: English)
+        // Runs on the simulated platform before the window is built (add decoys, say).
+        std::function<void(sim::SimPlatform &)> prepare;
     };
 
     WidgetHarness();
