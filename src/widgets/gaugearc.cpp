@@ -1,57 +1,49 @@
 #include "gaugearc.h"
 
-#include "gaugesupport.h"
-
-#include <QFont>
 #include <QFontMetrics>
 #include <QPainter>
-#include <QPolygon>
 #include <QTimer>
-#include <QtMath>
 
 #include <cmath>
 
-using GaugeSupport::accentColor;
+using GaugeSupport::arialPixels;
+using GaugeSupport::arialPoints;
+using GaugeSupport::PointerShape;
 
 namespace {
 
-constexpr int kAnimationIntervalMs = 10;
+// Ticks: major from radius 67 and minor from 74, both out to 79. Scale numbers on radius 57.
+// Pointer: a small circle, the ringed indicator fully opaque, a short triangle near the ticks.
+// Hub: a half-transparent cap of radius 12 under a centre of radius 8.
+constexpr GaugeSupport::DialGeometry kDial = {
+    {67, 74, 79, 1.5, 1.0},
+    57,
+    {QRect(-8, 38, 16, 16), 1.0, {QPoint(-5, 55), QPoint(5, 55), QPoint(0, 65)}},
+    {0.5, QRect(-12, -12, 24, 24), QRect(-8, -8, 16, 16)},
+};
 
-QFont arialPoints(int points)
-{
-    QFont font(QStringLiteral("Arial"));
-    font.setPointSize(points);
-    return font;
-}
-
-QFont arialPixels(int pixels)
-{
-    QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(pixels);
-    return font;
-}
-
-// Pointer outlines in logical coordinates, pointing straight down before rotation.
-const QPolygon kIndicatorShape({QPoint(-5, 0), QPoint(5, 0), QPoint(0, 75)});
-const QPolygon kTriangleShape({QPoint(-5, 55), QPoint(5, 55), QPoint(0, 65)});
+static_assert(int(GaugeArc::PointerStyle_Circle) == int(PointerShape::Circle) &&
+                  int(GaugeArc::PointerStyle_Indicator) == int(PointerShape::Indicator) &&
+                  int(GaugeArc::PointerStyle_IndicatorR) == int(PointerShape::IndicatorR) &&
+                  int(GaugeArc::PointerStyle_Triangle) == int(PointerShape::Triangle),
+              "pointer styles are drawn as the shapes of the same number");
 
 } // namespace
 
-GaugeArc::GaugeArc(QWidget *parent) : QWidget(parent), m_timer(new QTimer(this))
+GaugeArc::GaugeArc(QWidget *parent) : QWidget(parent), m_glide(this)
 {
-    m_timer->setInterval(kAnimationIntervalMs);
-    connect(m_timer, &QTimer::timeout, this, &GaugeArc::updateValue);
+    connect(m_glide.timer(), &QTimer::timeout, this, &GaugeArc::updateValue);
     setFont(arialPoints(7));
 }
 
 QString GaugeArc::valueText() const
 {
-    return QString::number(m_shownValue, 'f', m_precision);
+    return QString::number(shownValue(), 'f', m_precision);
 }
 
 bool GaugeArc::isAnimating() const
 {
-    return m_timer->isActive();
+    return m_glide.isRunning();
 }
 
 QSize GaugeArc::sizeHint() const
@@ -66,31 +58,14 @@ QSize GaugeArc::minimumSizeHint() const
 
 void GaugeArc::updateValue()
 {
-    // A step that cannot move the pointer would keep the timer alive for ever: jump instead.
-    if (!(m_animationStep > 0)) {
-        m_shownValue = m_value;
-    } else if (!m_reverse && m_shownValue < m_value) {
-        m_shownValue += m_animationStep;
-        update();
-        return;
-    } else if (m_reverse && m_shownValue > m_value) {
-        m_shownValue -= m_animationStep;
-        update();
-        return;
-    }
-    m_timer->stop();
-    update();
+    m_glide.step(m_value, m_animationStep);
 }
 
 void GaugeArc::setRange(double minValue, double maxValue)
 {
-    if (!std::isfinite(minValue) || !std::isfinite(maxValue) || !(minValue < maxValue))
+    if (!std::isfinite(minValue) || !std::isfinite(maxValue))
         return;
-    if (minValue == m_minValue && maxValue == m_maxValue)
-        return;
-    m_minValue = minValue;
-    m_maxValue = maxValue;
-    update();
+    GaugeSupport::storeRange(this, m_minValue, m_maxValue, minValue, maxValue);
 }
 
 void GaugeArc::setRange(int minValue, int maxValue)
@@ -113,19 +88,14 @@ void GaugeArc::setValue(double value)
     if (!std::isfinite(value) || value < m_minValue || value > m_maxValue || value == m_value)
         return;
 
-    // The direction is taken from where the pointer is now, so a new target set during a glide
-    // is always approached instead of being stopped short at the old position.
-    m_reverse = value < m_shownValue;
+    m_glide.aimAt(value);
     m_value = value;
     emit valueChanged(GaugeSupport::saturatingTruncate(value));
 
-    if (m_animation) {
-        m_timer->start();
-    } else {
-        m_timer->stop();
-        m_shownValue = value;
-        update();
-    }
+    if (m_animation)
+        m_glide.start();
+    else
+        m_glide.jumpTo(value);
 }
 
 void GaugeArc::setValue(int value)
@@ -135,305 +105,144 @@ void GaugeArc::setValue(int value)
 
 void GaugeArc::setPrecision(int precision)
 {
-    if (precision > 3 || precision == m_precision)
+    if (precision > 3)
         return;
-    m_precision = precision;
-    update();
+    GaugeSupport::storeAndRepaint(this, m_precision, precision);
 }
 
 void GaugeArc::setScaleMajor(int scaleMajor)
 {
     // The scale divides the dial by this count: zero or fewer divisions cannot be drawn.
-    if (scaleMajor < 1 || scaleMajor == m_scaleMajor)
+    if (scaleMajor < 1)
         return;
-    m_scaleMajor = scaleMajor;
-    update();
+    GaugeSupport::storeAndRepaint(this, m_scaleMajor, scaleMajor);
 }
 
 void GaugeArc::setScaleMinor(int scaleMinor)
 {
-    if (scaleMinor < 1 || scaleMinor == m_scaleMinor)
+    if (scaleMinor < 1)
         return;
-    m_scaleMinor = scaleMinor;
-    update();
+    GaugeSupport::storeAndRepaint(this, m_scaleMinor, scaleMinor);
 }
 
 void GaugeArc::setStartAngle(int startAngle)
 {
-    if (startAngle == m_startAngle)
-        return;
-    m_startAngle = startAngle;
-    update();
+    GaugeSupport::storeAndRepaint(this, m_startAngle, startAngle);
 }
 
 void GaugeArc::setEndAngle(int endAngle)
 {
-    if (endAngle == m_endAngle)
-        return;
-    m_endAngle = endAngle;
-    update();
+    GaugeSupport::storeAndRepaint(this, m_endAngle, endAngle);
 }
 
 void GaugeArc::setAnimation(bool animation)
 {
-    if (animation == m_animation)
-        return;
-    m_animation = animation;
-    update();
+    GaugeSupport::storeAndRepaint(this, m_animation, animation);
 }
 
 void GaugeArc::setAnimationStep(double animationStep)
 {
-    if (!std::isfinite(animationStep) || animationStep == m_animationStep)
+    if (!std::isfinite(animationStep))
         return;
-    m_animationStep = animationStep;
-    update();
+    GaugeSupport::storeAndRepaint(this, m_animationStep, animationStep);
 }
 
 void GaugeArc::setArcColor(const QColor &arcColor)
 {
-    if (arcColor == m_arcColor)
-        return;
-    m_arcColor = arcColor;
-    update();
+    GaugeSupport::storeAndRepaint(this, m_arcColor, arcColor);
 }
 
 void GaugeArc::setScaleColor(const QColor &scaleColor)
 {
-    if (scaleColor == m_scaleColor)
-        return;
-    m_scaleColor = scaleColor;
-    update();
+    GaugeSupport::storeAndRepaint(this, m_scaleColor, scaleColor);
 }
 
 void GaugeArc::setScaleNumColor(const QColor &scaleNumColor)
 {
-    if (scaleNumColor == m_scaleNumColor)
-        return;
-    m_scaleNumColor = scaleNumColor;
-    update();
+    GaugeSupport::storeAndRepaint(this, m_scaleNumColor, scaleNumColor);
 }
 
 void GaugeArc::setPointerColor(const QColor &pointerColor)
 {
-    if (pointerColor == m_pointerColor)
-        return;
-    m_pointerColor = pointerColor;
-    update();
+    GaugeSupport::storeAndRepaint(this, m_pointerColor, pointerColor);
 }
 
 void GaugeArc::setTextColor(const QColor &textColor)
 {
-    if (textColor == m_textColor)
-        return;
-    m_textColor = textColor;
-    update();
+    GaugeSupport::storeAndRepaint(this, m_textColor, textColor);
 }
 
 void GaugeArc::setPointerStyle(PointerStyle pointerStyle)
 {
-    if (pointerStyle == m_pointerStyle)
-        return;
-    m_pointerStyle = pointerStyle;
-    update();
+    GaugeSupport::storeAndRepaint(this, m_pointerStyle, pointerStyle);
 }
 
 void GaugeArc::paintEvent(QPaintEvent *)
 {
-    const int side = qMin(width(), height());
-    if (side <= 0)
+    if (width() <= 0 || height() <= 0)
         return;
 
     // The pointer is always drawn in the accent colour.
-    m_pointerColor = accentColor();
+    m_pointerColor = GaugeSupport::accentColor();
 
     QPainter painter(this);
-    painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
-    painter.translate(width() / 2, height() / 2);
-    painter.scale(side / 200.0, side / 200.0);
+    GaugeSupport::setUpDialPainter(&painter, size());
+    const GaugeSupport::DialScale scale = dialScale();
 
     drawArc(&painter);
-    drawScale(&painter);
+    GaugeSupport::drawTicks(&painter, scale, kDial, m_scaleColor);
     drawScaleNum(&painter);
-    drawPointer(&painter);
-    drawRoundCircle(&painter);
-    drawCenterCircle(&painter);
-    drawValue(&painter);
+    GaugeSupport::drawPointer(&painter, scale, shownFraction(), PointerShape(m_pointerStyle), kDial,
+                              m_pointerColor);
+    GaugeSupport::drawHub(&painter, kDial, m_pointerColor);
+    GaugeSupport::drawCentredText(&painter, QRectF(-100, 50, 200, 33), arialPixels(35), m_textColor,
+                                  valueText());
     drawOutline(&painter);
 }
 
-double GaugeArc::spanAngle() const
+GaugeSupport::DialScale GaugeArc::dialScale() const
 {
-    return 360.0 - m_startAngle - m_endAngle;
+    return GaugeSupport::dialScale(m_startAngle, m_endAngle, m_scaleMajor, m_scaleMinor);
 }
 
 double GaugeArc::shownFraction() const
 {
-    return GaugeSupport::dialFraction(m_shownValue, m_minValue, m_maxValue);
+    return GaugeSupport::dialFraction(shownValue(), m_minValue, m_maxValue);
 }
 
 void GaugeArc::drawArc(QPainter *painter)
 {
+    // Two thin rings in one colour, each split at the pointer.
+    const GaugeSupport::ArcParts parts = GaugeSupport::splitArc(dialScale(), shownFraction());
+
     painter->save();
     painter->setPen(QPen(m_arcColor, 2));
     painter->setBrush(Qt::NoBrush);
-
-    const double span = spanAngle();
-    const double used = shownFraction() * span;
-    const double rest = span - used;
-    const double usedStart = 270.0 - m_startAngle - used;
-    const double restStart = usedStart - rest;
-
     for (const QRectF &rect : {QRectF(-80, -80, 160, 160), QRectF(-72, -72, 144, 144)}) {
-        painter->drawArc(rect, GaugeSupport::toSixteenths(usedStart),
-                         GaugeSupport::toSixteenths(used));
-        painter->drawArc(rect, GaugeSupport::toSixteenths(restStart),
-                         GaugeSupport::toSixteenths(rest));
-    }
-    painter->restore();
-}
-
-void GaugeArc::drawScale(QPainter *painter)
-{
-    painter->save();
-    painter->rotate(m_startAngle);
-
-    const qint64 steps = qint64(m_scaleMajor) * m_scaleMinor;
-    const double angleStep = spanAngle() / steps;
-    QPen pen(m_scaleColor);
-    pen.setCapStyle(Qt::RoundCap);
-
-    for (qint64 i = 0; i <= steps; ++i) {
-        if (i % m_scaleMinor == 0) {
-            pen.setWidthF(1.5);
-            painter->setPen(pen);
-            painter->drawLine(0, 67, 0, 79);
-        } else {
-            pen.setWidthF(1.0);
-            painter->setPen(pen);
-            painter->drawLine(0, 74, 0, 79);
-        }
-        painter->rotate(angleStep);
+        painter->drawArc(rect, parts.usedStart, parts.usedSpan);
+        painter->drawArc(rect, parts.freeStart, parts.freeSpan);
     }
     painter->restore();
 }
 
 void GaugeArc::drawScaleNum(QPainter *painter)
 {
-    painter->save();
-    painter->setPen(m_scaleNumColor);
-    painter->setFont(arialPoints(10));
-
-    // Measured with the widget's own font, as the labels have always been placed.
-    const QFontMetrics metrics = fontMetrics();
-    const double start = qDegreesToRadians(270.0 - m_startAngle);
-    const double delta = qDegreesToRadians(spanAngle()) / m_scaleMajor;
+    // Evenly spaced fixed-point numbers from the minimum to the maximum.
     const double range = m_maxValue - m_minValue;
-
-    for (int i = 0; i <= m_scaleMajor; ++i) {
-        const double angle = start - i * delta;
-        const double number = m_minValue + i * range / m_scaleMajor;
-        const QString text = QString::number(number, 'f', m_precision);
-        const double w = metrics.horizontalAdvance(text);
-        const double h = metrics.height();
-        const int x = GaugeSupport::saturatingTruncate(57 * std::cos(angle) - w * 0.5);
-        const int y = GaugeSupport::saturatingTruncate(-57 * std::sin(angle) + h * 0.25);
-        painter->drawText(x, y, text);
-    }
-    painter->restore();
-}
-
-void GaugeArc::drawPointer(QPainter *painter)
-{
-    painter->save();
-    painter->rotate(m_startAngle);
-    painter->rotate(spanAngle() * shownFraction());
-
-    switch (m_pointerStyle) {
-    case PointerStyle_Circle:
-        drawPointerCircle(painter);
-        break;
-    case PointerStyle_Indicator:
-        drawPointerIndicator(painter);
-        break;
-    case PointerStyle_IndicatorR:
-        drawPointerIndicatorR(painter);
-        break;
-    case PointerStyle_Triangle:
-        drawPointerTriangle(painter);
-        break;
-    }
-    painter->restore();
-}
-
-void GaugeArc::drawPointerCircle(QPainter *painter)
-{
-    painter->setPen(Qt::NoPen);
-    painter->setBrush(m_pointerColor);
-    painter->drawEllipse(-8, 38, 16, 16);
-}
-
-void GaugeArc::drawPointerIndicator(QPainter *painter)
-{
-    painter->setOpacity(0.8);
-    painter->setPen(Qt::NoPen);
-    painter->setBrush(m_pointerColor);
-    painter->drawConvexPolygon(kIndicatorShape);
-}
-
-void GaugeArc::drawPointerIndicatorR(QPainter *painter)
-{
-    painter->setPen(m_pointerColor);
-    painter->setBrush(m_pointerColor);
-    painter->drawConvexPolygon(kIndicatorShape);
-
-    QPen pen(m_pointerColor, 4);
-    pen.setCapStyle(Qt::RoundCap);
-    painter->setPen(pen);
-    painter->drawLine(0, 0, 0, 75);
-}
-
-void GaugeArc::drawPointerTriangle(QPainter *painter)
-{
-    painter->setPen(Qt::NoPen);
-    painter->setBrush(m_pointerColor);
-    painter->drawConvexPolygon(kTriangleShape);
-}
-
-void GaugeArc::drawRoundCircle(QPainter *painter)
-{
-    painter->save();
-    painter->setOpacity(0.5);
-    painter->setPen(Qt::NoPen);
-    painter->setBrush(m_pointerColor);
-    painter->drawEllipse(-12, -12, 24, 24);
-    painter->restore();
-}
-
-void GaugeArc::drawCenterCircle(QPainter *painter)
-{
-    painter->save();
-    painter->setPen(Qt::NoPen);
-    painter->setBrush(m_pointerColor);
-    painter->drawEllipse(-8, -8, 16, 16);
-    painter->restore();
-}
-
-void GaugeArc::drawValue(QPainter *painter)
-{
-    painter->save();
-    painter->setPen(m_textColor);
-    painter->setFont(arialPixels(35));
-    painter->drawText(QRectF(-100, 50, 200, 33), Qt::AlignCenter, valueText());
-    painter->restore();
+    GaugeSupport::drawScaleNumbers(painter, dialScale(), kDial, fontMetrics(), arialPoints(10),
+                                   m_scaleNumColor, [&](int i) {
+                                       const double number = m_minValue + i * range / m_scaleMajor;
+                                       return QString::number(number, 'f', m_precision);
+                                   });
 }
 
 void GaugeArc::drawOutline(QPainter *painter)
 {
+    GaugeSupport::drawOutline(painter);
+
+    // An inner ring in the arc colour doubles the outline.
     painter->save();
     painter->setBrush(Qt::NoBrush);
-    painter->setPen(QPen(accentColor(), 1));
-    painter->drawEllipse(-99, -99, 198, 198);
     painter->setPen(QPen(m_arcColor, 1));
     painter->drawEllipse(-95, -95, 190, 190);
     painter->restore();

@@ -1,10 +1,11 @@
 #pragma once
 
+#include "gaugesupport.h"
+
 #include <QColor>
 #include <QWidget>
 
 class QPainter;
-class QTimer;
 
 // Ring-shaped dial with major and minor ticks, scale numbers, a pointer, a centre cap and the
 // numeric value under the centre. Everything is drawn in a 200 x 200 logical box centred on the
@@ -61,7 +62,7 @@ public:
 
     // Read-only view of the animation: the value the pointer currently shows, the text drawn
     // under the centre, and whether the 10 ms step timer is running.
-    double shownValue() const { return m_shownValue; }
+    double shownValue() const { return m_glide.shown(); }
     QString valueText() const;
     bool isAnimating() const;
 
@@ -98,20 +99,11 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    double spanAngle() const;
+    GaugeSupport::DialScale dialScale() const;
     double shownFraction() const;
 
     void drawArc(QPainter *painter);
-    void drawScale(QPainter *painter);
     void drawScaleNum(QPainter *painter);
-    void drawPointer(QPainter *painter);
-    void drawPointerCircle(QPainter *painter);
-    void drawPointerIndicator(QPainter *painter);
-    void drawPointerIndicatorR(QPainter *painter);
-    void drawPointerTriangle(QPainter *painter);
-    void drawRoundCircle(QPainter *painter);
-    void drawCenterCircle(QPainter *painter);
-    void drawValue(QPainter *painter);
     void drawOutline(QPainter *painter);
 
     double m_minValue = 0;
@@ -131,7 +123,5 @@ private:
     QColor m_textColor = QColor(100, 184, 255);
     PointerStyle m_pointerStyle = PointerStyle_Indicator;
 
-    bool m_reverse = false;  // the running animation moves downward
-    double m_shownValue = 0; // where the pointer is drawn; walks toward m_value
-    QTimer *m_timer = nullptr;
+    GaugeSupport::PointerGlide m_glide; // where the pointer is drawn; walks toward m_value
 };

@@ -1,40 +1,37 @@
 #include "gaugesimple.h"
 
-#include "gaugesupport.h"
-
-#include <QFont>
 #include <QFontMetrics>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
-#include <QPolygon>
 #include <QTimer>
-#include <QtMath>
 
-#include <cmath>
-
-using GaugeSupport::accentColor;
+using GaugeSupport::arialPixels;
+using GaugeSupport::PointerShape;
 
 namespace {
 
-constexpr int kAnimationIntervalMs = 10;
+// Ticks: major from radius 58 and minor from 63, both out to 68. Scale numbers on radius 78.
+// Pointer: a large circle, the ringed indicator at opacity 0.6, a triangle inside the ticks.
+// Hub: a cap of radius 18 at opacity 0.6 under a centre of radius 15 that holds the readout.
+constexpr GaugeSupport::DialGeometry kDial = {
+    {58, 63, 68, 1.5, 0.5},
+    78,
+    {QRect(-12, 32, 24, 24), 0.6, {QPoint(-5, 45), QPoint(5, 45), QPoint(0, 55)}},
+    {0.6, QRect(-18, -18, 36, 36), QRect(-15, -15, 30, 30)},
+};
 
-QFont arialPixels(int pixels)
-{
-    QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(pixels);
-    return font;
-}
+static_assert(int(GaugeSimple::PointerStyle_Circle) == int(PointerShape::Circle) &&
+                  int(GaugeSimple::PointerStyle_Indicator) == int(PointerShape::Indicator) &&
+                  int(GaugeSimple::PointerStyle_IndicatorR) == int(PointerShape::IndicatorR) &&
+                  int(GaugeSimple::PointerStyle_Triangle) == int(PointerShape::Triangle),
+              "pointer styles are drawn as the shapes of the same number");
 
 // Numbers as the gauge prints them: general format, six significant digits.
 QString formatNumber(double number)
 {
     return QString::number(number, 'g', 6);
 }
-
-// Pointer outlines in logical coordinates, pointing straight down before rotation.
-const QPolygon kIndicatorShape({QPoint(-5, 0), QPoint(5, 0), QPoint(0, 75)});
-const QPolygon kTriangleShape({QPoint(-5, 45), QPoint(5, 45), QPoint(0, 55)});
 
 // The glass highlight: the top of the dial face cut by a large circle below it.
 QPainterPath overlayShape()
@@ -48,23 +45,20 @@ QPainterPath overlayShape()
 
 } // namespace
 
-GaugeSimple::GaugeSimple(QWidget *parent) : QWidget(parent), m_timer(new QTimer(this))
+GaugeSimple::GaugeSimple(QWidget *parent) : QWidget(parent), m_glide(this)
 {
-    m_timer->setInterval(kAnimationIntervalMs);
-    connect(m_timer, &QTimer::timeout, this, &GaugeSimple::updateValue);
-    QFont font(QStringLiteral("Arial"));
-    font.setPointSize(7);
-    setFont(font);
+    connect(m_glide.timer(), &QTimer::timeout, this, &GaugeSimple::updateValue);
+    setFont(GaugeSupport::arialPoints(7));
 }
 
 QString GaugeSimple::valueText() const
 {
-    return formatNumber(m_shownValue);
+    return formatNumber(shownValue());
 }
 
 bool GaugeSimple::isAnimating() const
 {
-    return m_timer->isActive();
+    return m_glide.isRunning();
 }
 
 QSize GaugeSimple::sizeHint() const
@@ -79,29 +73,12 @@ QSize GaugeSimple::minimumSizeHint() const
 
 void GaugeSimple::updateValue()
 {
-    // A step that cannot move the pointer would keep the timer alive for ever: jump instead.
-    if (m_animationStep <= 0) {
-        m_shownValue = m_value;
-        m_timer->stop();
-    } else if (!m_reverse && m_shownValue < m_value) {
-        m_shownValue += m_animationStep;
-    } else if (m_reverse && m_shownValue > m_value) {
-        m_shownValue -= m_animationStep;
-    } else {
-        m_timer->stop();
-    }
-    update();
+    m_glide.step(m_value, m_animationStep);
 }
 
 void GaugeSimple::setRange(int minValue, int maxValue)
 {
-    if (minValue >= maxValue)
-        return;
-    if (minValue == m_minValue && maxValue == m_maxValue)
-        return;
-    m_minValue = minValue;
-    m_maxValue = maxValue;
-    update();
+    GaugeSupport::storeRange(this, m_minValue, m_maxValue, minValue, maxValue);
 }
 
 void GaugeSimple::setMinValue(int minValue)
@@ -119,19 +96,14 @@ void GaugeSimple::setValue(int value)
     if (value < m_minValue || value > m_maxValue || value == m_value)
         return;
 
-    // The direction is taken from where the pointer is now, so a new target set during a glide
-    // is always approached instead of being stopped short at the old position.
-    m_reverse = value < m_shownValue;
+    m_glide.aimAt(value);
     m_value = value;
     emit valueChanged(value);
 
-    if (m_animation) {
-        m_timer->start();
-    } else {
-        m_timer->stop();
-        m_shownValue = value;
-        update();
-    }
+    if (m_animation)
+        m_glide.start();
+    else
+        m_glide.jumpTo(value);
 }
 
 void GaugeSimple::writeMinValue(double minValue)
@@ -161,114 +133,76 @@ void GaugeSimple::writeAnimationStep(double animationStep)
 void GaugeSimple::setScaleMajor(int scaleMajor)
 {
     // The scale divides the dial by this count: zero or fewer divisions cannot be drawn.
-    if (scaleMajor < 1 || scaleMajor == m_scaleMajor)
+    if (scaleMajor < 1)
         return;
-    m_scaleMajor = scaleMajor;
-    update();
+    GaugeSupport::storeAndRepaint(this, m_scaleMajor, scaleMajor);
 }
 
 void GaugeSimple::setScaleMinor(int scaleMinor)
 {
-    if (scaleMinor < 1 || scaleMinor == m_scaleMinor)
+    if (scaleMinor < 1)
         return;
-    m_scaleMinor = scaleMinor;
-    update();
+    GaugeSupport::storeAndRepaint(this, m_scaleMinor, scaleMinor);
 }
 
 void GaugeSimple::setStartAngle(int startAngle)
 {
-    if (startAngle == m_startAngle)
-        return;
-    m_startAngle = startAngle;
-    update();
+    GaugeSupport::storeAndRepaint(this, m_startAngle, startAngle);
 }
 
 void GaugeSimple::setEndAngle(int endAngle)
 {
-    if (endAngle == m_endAngle)
-        return;
-    m_endAngle = endAngle;
-    update();
+    GaugeSupport::storeAndRepaint(this, m_endAngle, endAngle);
 }
 
 void GaugeSimple::setAnimation(bool animation)
 {
-    if (animation == m_animation)
-        return;
-    m_animation = animation;
-    update();
+    GaugeSupport::storeAndRepaint(this, m_animation, animation);
 }
 
 void GaugeSimple::setAnimationStep(int animationStep)
 {
-    if (animationStep == m_animationStep)
-        return;
-    m_animationStep = animationStep;
-    update();
+    GaugeSupport::storeAndRepaint(this, m_animationStep, animationStep);
 }
 
 void GaugeSimple::setUsedColor(const QColor &usedColor)
 {
-    if (usedColor == m_usedColor)
-        return;
-    m_usedColor = usedColor;
-    update();
+    GaugeSupport::storeAndRepaint(this, m_usedColor, usedColor);
 }
 
 void GaugeSimple::setFreeColor(const QColor &freeColor)
 {
-    if (freeColor == m_freeColor)
-        return;
-    m_freeColor = freeColor;
-    update();
+    GaugeSupport::storeAndRepaint(this, m_freeColor, freeColor);
 }
 
 void GaugeSimple::setScaleColor(const QColor &scaleColor)
 {
-    if (scaleColor == m_scaleColor)
-        return;
-    m_scaleColor = scaleColor;
-    update();
+    GaugeSupport::storeAndRepaint(this, m_scaleColor, scaleColor);
 }
 
 void GaugeSimple::setPointerColor(const QColor &pointerColor)
 {
-    if (pointerColor == m_pointerColor)
-        return;
-    m_pointerColor = pointerColor;
-    update();
+    GaugeSupport::storeAndRepaint(this, m_pointerColor, pointerColor);
 }
 
 void GaugeSimple::setTextColor(const QColor &textColor)
 {
-    if (textColor == m_textColor)
-        return;
-    m_textColor = textColor;
-    update();
+    GaugeSupport::storeAndRepaint(this, m_textColor, textColor);
 }
 
 void GaugeSimple::setShowOverlay(bool showOverlay)
 {
-    if (showOverlay == m_showOverlay)
-        return;
-    m_showOverlay = showOverlay;
-    update();
+    GaugeSupport::storeAndRepaint(this, m_showOverlay, showOverlay);
 }
 
 void GaugeSimple::setOverlayColor(const QColor &overlayColor)
 {
-    if (overlayColor == m_overlayColor)
-        return;
-    m_overlayColor = overlayColor;
-    update();
+    GaugeSupport::storeAndRepaint(this, m_overlayColor, overlayColor);
 }
 
 void GaugeSimple::setPointerStyle(PointerStyle pointerStyle)
 {
-    if (pointerStyle == m_pointerStyle)
-        return;
-    m_pointerStyle = pointerStyle;
-    update();
+    GaugeSupport::storeAndRepaint(this, m_pointerStyle, pointerStyle);
 }
 
 void GaugeSimple::setTitle(const QString &text)
@@ -279,208 +213,69 @@ void GaugeSimple::setTitle(const QString &text)
 
 void GaugeSimple::paintEvent(QPaintEvent *)
 {
-    const int side = qMin(width(), height());
-    if (side <= 0)
+    if (width() <= 0 || height() <= 0)
         return;
 
     // Pointer and used arc are always drawn in the accent colour.
-    m_pointerColor = accentColor();
-    m_usedColor = accentColor();
+    m_pointerColor = GaugeSupport::accentColor();
+    m_usedColor = GaugeSupport::accentColor();
 
     QPainter painter(this);
-    painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
-    painter.translate(width() / 2, height() / 2);
-    painter.scale(side / 200.0, side / 200.0);
+    GaugeSupport::setUpDialPainter(&painter, size());
+    const GaugeSupport::DialScale scale = dialScale();
 
     drawArc(&painter);
-    drawScale(&painter);
+    GaugeSupport::drawTicks(&painter, scale, kDial, m_scaleColor);
     drawScaleNum(&painter);
-    drawPointer(&painter);
-    drawTitle(&painter);
-    drawRoundCircle(&painter);
-    drawCenterCircle(&painter);
-    drawValue(&painter);
+    GaugeSupport::drawPointer(&painter, scale, shownFraction(), PointerShape(m_pointerStyle), kDial,
+                              m_pointerColor);
+    GaugeSupport::drawCentredText(&painter, QRectF(-100, 50, 200, 33), arialPixels(20), m_textColor,
+                                  m_title);
+    GaugeSupport::drawHub(&painter, kDial, m_pointerColor);
+    GaugeSupport::drawCentredText(&painter, QRectF(-100, -100, 200, 200), arialPixels(9),
+                                  m_textColor, valueText());
     if (m_showOverlay)
         drawOverlay(&painter);
-    drawOutline(&painter);
+    GaugeSupport::drawOutline(&painter);
 }
 
-double GaugeSimple::spanAngle() const
+GaugeSupport::DialScale GaugeSimple::dialScale() const
 {
-    return 360.0 - m_startAngle - m_endAngle;
+    return GaugeSupport::dialScale(m_startAngle, m_endAngle, m_scaleMajor, m_scaleMinor);
 }
 
 double GaugeSimple::shownFraction() const
 {
-    return GaugeSupport::dialFraction(m_shownValue, m_minValue, m_maxValue);
+    return GaugeSupport::dialFraction(shownValue(), m_minValue, m_maxValue);
 }
 
 void GaugeSimple::drawArc(QPainter *painter)
 {
+    // One thick ring, split at the pointer into the used and the free colour.
+    const GaugeSupport::ArcParts parts = GaugeSupport::splitArc(dialScale(), shownFraction());
+    const QRectF rect(-90, -90, 180, 180);
+
     painter->save();
     painter->setBrush(Qt::NoBrush);
-
-    const QRectF rect(-90, -90, 180, 180);
-    const double span = spanAngle();
-    const double used = shownFraction() * span;
-    const double free = span - used;
-    const double usedStart = 270.0 - m_startAngle - used;
 
     QPen pen(m_usedColor, 10);
     pen.setCapStyle(Qt::FlatCap);
     painter->setPen(pen);
-    painter->drawArc(rect, GaugeSupport::toSixteenths(usedStart), GaugeSupport::toSixteenths(used));
+    painter->drawArc(rect, parts.usedStart, parts.usedSpan);
 
     pen.setColor(m_freeColor);
     painter->setPen(pen);
-    painter->drawArc(rect, GaugeSupport::toSixteenths(usedStart - free),
-                     GaugeSupport::toSixteenths(free));
-    painter->restore();
-}
-
-void GaugeSimple::drawScale(QPainter *painter)
-{
-    painter->save();
-    painter->rotate(m_startAngle);
-
-    const qint64 steps = qint64(m_scaleMajor) * m_scaleMinor;
-    const double angleStep = spanAngle() / steps;
-    QPen pen(m_scaleColor);
-    pen.setCapStyle(Qt::RoundCap);
-
-    for (qint64 i = 0; i <= steps; ++i) {
-        if (i % m_scaleMinor == 0) {
-            pen.setWidthF(1.5);
-            painter->setPen(pen);
-            painter->drawLine(0, 58, 0, 68);
-        } else {
-            pen.setWidthF(0.5);
-            painter->setPen(pen);
-            painter->drawLine(0, 63, 0, 68);
-        }
-        painter->rotate(angleStep);
-    }
+    painter->drawArc(rect, parts.freeStart, parts.freeSpan);
     painter->restore();
 }
 
 void GaugeSimple::drawScaleNum(QPainter *painter)
 {
-    painter->save();
-    painter->setPen(m_scaleColor);
-    painter->setFont(arialPixels(18));
-
-    // Measured with the widget's own font, as the labels have always been placed.
-    const QFontMetrics metrics = fontMetrics();
-    const double start = qDegreesToRadians(270.0 - m_startAngle);
-    const double delta = qDegreesToRadians(spanAngle()) / m_scaleMajor;
     // Whole-number divisions; 64-bit so that wide ranges cannot overflow.
     const qint64 division = (qint64(m_maxValue) - m_minValue) / m_scaleMajor;
-
-    for (int i = 0; i <= m_scaleMajor; ++i) {
-        const double angle = start - i * delta;
-        const QString text = formatNumber(double(m_minValue + i * division));
-        const double w = metrics.horizontalAdvance(text);
-        const double h = metrics.height();
-        const int x = GaugeSupport::saturatingTruncate(78 * std::cos(angle) - w / 2);
-        const int y = GaugeSupport::saturatingTruncate(-78 * std::sin(angle) + h / 4);
-        painter->drawText(x, y, text);
-    }
-    painter->restore();
-}
-
-void GaugeSimple::drawPointer(QPainter *painter)
-{
-    painter->save();
-    painter->rotate(m_startAngle);
-    painter->rotate(spanAngle() * shownFraction());
-
-    switch (m_pointerStyle) {
-    case PointerStyle_Circle:
-        drawPointerCircle(painter);
-        break;
-    case PointerStyle_Indicator:
-        drawPointerIndicator(painter);
-        break;
-    case PointerStyle_IndicatorR:
-        drawPointerIndicatorR(painter);
-        break;
-    case PointerStyle_Triangle:
-        drawPointerTriangle(painter);
-        break;
-    }
-    painter->restore();
-}
-
-void GaugeSimple::drawPointerCircle(QPainter *painter)
-{
-    painter->setPen(Qt::NoPen);
-    painter->setBrush(m_pointerColor);
-    painter->drawEllipse(-12, 32, 24, 24);
-}
-
-void GaugeSimple::drawPointerIndicator(QPainter *painter)
-{
-    painter->setOpacity(0.8);
-    painter->setPen(Qt::NoPen);
-    painter->setBrush(m_pointerColor);
-    painter->drawConvexPolygon(kIndicatorShape);
-}
-
-void GaugeSimple::drawPointerIndicatorR(QPainter *painter)
-{
-    painter->setOpacity(0.6);
-    painter->setPen(m_pointerColor);
-    painter->setBrush(m_pointerColor);
-    painter->drawConvexPolygon(kIndicatorShape);
-
-    QPen pen(m_pointerColor, 4);
-    pen.setCapStyle(Qt::RoundCap);
-    painter->setPen(pen);
-    painter->drawLine(0, 0, 0, 75);
-}
-
-void GaugeSimple::drawPointerTriangle(QPainter *painter)
-{
-    painter->setPen(Qt::NoPen);
-    painter->setBrush(m_pointerColor);
-    painter->drawConvexPolygon(kTriangleShape);
-}
-
-void GaugeSimple::drawTitle(QPainter *painter)
-{
-    painter->save();
-    painter->setPen(m_textColor);
-    painter->setFont(arialPixels(20));
-    painter->drawText(QRectF(-100, 50, 200, 33), Qt::AlignCenter, m_title);
-    painter->restore();
-}
-
-void GaugeSimple::drawRoundCircle(QPainter *painter)
-{
-    painter->save();
-    painter->setOpacity(0.6);
-    painter->setPen(Qt::NoPen);
-    painter->setBrush(m_pointerColor);
-    painter->drawEllipse(-18, -18, 36, 36);
-    painter->restore();
-}
-
-void GaugeSimple::drawCenterCircle(QPainter *painter)
-{
-    painter->save();
-    painter->setPen(Qt::NoPen);
-    painter->setBrush(m_pointerColor);
-    painter->drawEllipse(-15, -15, 30, 30);
-    painter->restore();
-}
-
-void GaugeSimple::drawValue(QPainter *painter)
-{
-    painter->save();
-    painter->setPen(m_textColor);
-    painter->setFont(arialPixels(9));
-    painter->drawText(QRectF(-100, -100, 200, 200), Qt::AlignCenter, valueText());
-    painter->restore();
+    GaugeSupport::drawScaleNumbers(
+        painter, dialScale(), kDial, fontMetrics(), arialPixels(18), m_scaleColor,
+        [&](int i) { return formatNumber(double(m_minValue + i * division)); });
 }
 
 void GaugeSimple::drawOverlay(QPainter *painter)
@@ -501,14 +296,5 @@ void GaugeSimple::drawOverlay(QPainter *painter)
     painter->setBrush(gradient);
     painter->rotate(-20);
     painter->drawPath(shape);
-    painter->restore();
-}
-
-void GaugeSimple::drawOutline(QPainter *painter)
-{
-    painter->save();
-    painter->setPen(QPen(accentColor(), 1));
-    painter->setBrush(Qt::NoBrush);
-    painter->drawEllipse(-99, -99, 198, 198);
     painter->restore();
 }

@@ -1,11 +1,12 @@
 #pragma once
 
+#include "gaugesupport.h"
+
 #include <QColor>
 #include <QString>
 #include <QWidget>
 
 class QPainter;
-class QTimer;
 
 // Dial with a thick two-colour arc (used and free part), ticks, scale numbers, a title under the
 // centre, a small value readout and an optional glassy overlay. The whole-number sibling of
@@ -67,7 +68,7 @@ public:
 
     // Read-only view of the animation: the value the pointer currently shows, the readout text
     // drawn in the centre, and whether the 10 ms step timer is running.
-    double shownValue() const { return m_shownValue; }
+    double shownValue() const { return m_glide.shown(); }
     QString valueText() const;
     bool isAnimating() const;
 
@@ -110,23 +111,12 @@ private:
     void writeValue(double value);
     void writeAnimationStep(double animationStep);
 
-    double spanAngle() const;
+    GaugeSupport::DialScale dialScale() const;
     double shownFraction() const;
 
     void drawArc(QPainter *painter);
-    void drawScale(QPainter *painter);
     void drawScaleNum(QPainter *painter);
-    void drawPointer(QPainter *painter);
-    void drawPointerCircle(QPainter *painter);
-    void drawPointerIndicator(QPainter *painter);
-    void drawPointerIndicatorR(QPainter *painter);
-    void drawPointerTriangle(QPainter *painter);
-    void drawTitle(QPainter *painter);
-    void drawRoundCircle(QPainter *painter);
-    void drawCenterCircle(QPainter *painter);
-    void drawValue(QPainter *painter);
     void drawOverlay(QPainter *painter);
-    void drawOutline(QPainter *painter);
 
     int m_minValue = 0;
     int m_maxValue = 100;
@@ -147,7 +137,5 @@ private:
     PointerStyle m_pointerStyle = PointerStyle_Indicator;
     QString m_title;
 
-    bool m_reverse = false;  // the running animation moves downward
-    double m_shownValue = 0; // where the pointer is drawn; walks toward m_value
-    QTimer *m_timer = nullptr;
+    GaugeSupport::PointerGlide m_glide; // where the pointer is drawn; walks toward m_value
 };

@@ -3,11 +3,23 @@
 // Helpers shared by the self-painted widgets of this library (not part of its interface).
 
 #include <QColor>
+#include <QFont>
+#include <QPoint>
+#include <QRect>
+#include <QWidget>
 
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <functional>
 #include <optional>
+
+class QFontMetrics;
+class QPainter;
+class QRectF;
+class QSize;
+class QString;
+class QTimer;
 
 namespace GaugeSupport {
 
@@ -59,5 +71,166 @@ inline double dialFraction(double shown, double min, double max)
         return 0;
     return std::clamp(f, 0.0, 1.0);
 }
+
+// "Arial" at a size in points or in pixels.
+QFont arialPoints(int points);
+QFont arialPixels(int pixels);
+
+// Setters.
+
+// Stores `value` and schedules a repaint of `widget` when it differs from `stored`.
+template <class T> void storeAndRepaint(QWidget *widget, T &stored, const T &value)
+{
+    if (value == stored)
+        return;
+    stored = value;
+    widget->update();
+}
+
+// Stores a new scale range and schedules a repaint; a range whose minimum is not below its
+// maximum, or which equals the stored one, is ignored.
+template <class T> void storeRange(QWidget *widget, T &min, T &max, T newMin, T newMax)
+{
+    if (!(newMin < newMax))
+        return;
+    if (newMin == min && newMax == max)
+        return;
+    min = newMin;
+    max = newMax;
+    widget->update();
+}
+
+// Animation.
+
+// The value a gauge's pointer shows, gliding toward the gauge's value one step per tick of a
+// 10 ms timer. The timer is a child of the widget, which connects its timeout to the slot that
+// calls step(); every move of the pointer schedules a repaint of the widget.
+class PointerGlide
+{
+public:
+    explicit PointerGlide(QWidget *widget);
+    PointerGlide(const PointerGlide &) = delete;
+    PointerGlide &operator=(const PointerGlide &) = delete;
+
+    QTimer *timer() const { return m_timer; }
+    double shown() const { return m_shown; }
+    bool isRunning() const;
+
+    // Takes the direction toward a new target from where the pointer is now, so a target set
+    // during a glide is always approached instead of being stopped short at the old position.
+    void aimAt(double target);
+    // Starts the timer; the pointer then walks toward the target given to step().
+    void start();
+    // Stops any glide and shows `target` at once.
+    void jumpTo(double target);
+    // One tick: moves the pointer one `stepSize` toward `target`, or stops the timer once the
+    // pointer has reached or passed it. The pointer may pass the target by less than one step.
+    void step(double target, double stepSize);
+
+private:
+    QWidget *m_widget;
+    QTimer *m_timer;
+    bool m_reverse = false; // the running glide moves downward
+    double m_shown = 0;
+};
+
+// Painting.
+//
+// A gauge paints in a 200 x 200 logical box centred on (0, 0), y pointing down. Its scale
+// begins `startAngle` degrees clockwise from straight down and runs clockwise over `span`
+// degrees; the pointer is drawn pointing straight down and then turned onto the value.
+
+// The painter set up for the logical box: the smaller side of `size` is 200 units.
+void setUpDialPainter(QPainter *painter, const QSize &size);
+
+// The scale's place on the dial and its divisions: `major` divisions of `minor` ticks each.
+struct DialScale
+{
+    int startAngle = 0;
+    double span = 0;
+    int major = 1;
+    int minor = 1;
+};
+
+// The scale of a gauge that leaves `startAngle` degrees free at the start of the dial and
+// `endAngle` degrees at its end.
+DialScale dialScale(int startAngle, int endAngle, int major, int minor);
+
+// Where one gauge draws its ticks, scale numbers, pointer shapes and hub.
+struct DialGeometry
+{
+    struct Ticks
+    {
+        int majorInner; // major ticks run from this radius to `outer`
+        int minorInner; // minor ticks run from this radius to `outer`
+        int outer;
+        double majorWidth;
+        double minorWidth;
+    };
+    struct Pointer
+    {
+        QRect circle;             // PointerShape::Circle
+        double indicatorROpacity; // PointerShape::IndicatorR
+        QPoint triangle[3];       // PointerShape::Triangle
+    };
+    struct Hub
+    {
+        double capOpacity;
+        QRect cap;    // translucent disc under the centre
+        QRect centre; // solid disc on top of it
+    };
+
+    Ticks ticks;
+    int scaleNumRadius; // the scale numbers are centred on this circle
+    Pointer pointer;
+    Hub hub;
+};
+
+// The shapes of the pointer, numbered as the gauges number their PointerStyle.
+enum class PointerShape
+{
+    Circle = 0,
+    Indicator = 1,
+    IndicatorR = 2,
+    Triangle = 3
+};
+
+// The dial's arc cut where the pointer stands: the used part from the start of the scale to
+// `fraction` of it, the free part from there to the end. In the painter's sixteenths of a
+// degree, counter-clockwise from 3 o'clock.
+struct ArcParts
+{
+    int usedStart;
+    int usedSpan;
+    int freeStart;
+    int freeSpan;
+};
+ArcParts splitArc(const DialScale &scale, double fraction);
+
+// Major and minor ticks along the scale, with round caps.
+void drawTicks(QPainter *painter, const DialScale &scale, const DialGeometry &geometry,
+               const QColor &color);
+
+// The text `label(i)` at major tick i, around the circle of `geometry.scaleNumRadius`. The
+// labels are drawn in `font` but placed by `placement`, the widget's own font metrics, as they
+// have always been placed.
+void drawScaleNumbers(QPainter *painter, const DialScale &scale, const DialGeometry &geometry,
+                      const QFontMetrics &placement, const QFont &font, const QColor &color,
+                      const std::function<QString(int)> &label);
+
+// The pointer in `shape`, turned to `fraction` of the scale. A shape outside the four draws
+// nothing.
+void drawPointer(QPainter *painter, const DialScale &scale, double fraction, PointerShape shape,
+                 const DialGeometry &geometry, const QColor &color);
+
+// The cap and the centre disc over the pointer's pivot.
+void drawHub(QPainter *painter, const DialGeometry &geometry, const QColor &color);
+
+// `text` centred both ways in `rect`.
+void drawCentredText(QPainter *painter, const QRectF &rect, const QFont &font, const QColor &color,
+                     const QString &text);
+
+// The outer outline circle in the accent colour.
+void drawOutline(QPainter *painter);
 
 } // namespace GaugeSupport

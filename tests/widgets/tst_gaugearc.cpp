@@ -9,20 +9,6 @@
 
 using namespace WidgetTest;
 
-namespace {
-
-const QColor kAccent(46, 189, 231);
-
-QList<int> emittedValues(const QSignalSpy &spy)
-{
-    QList<int> values;
-    for (const QList<QVariant> &args : spy)
-        values << args.at(0).toInt();
-    return values;
-}
-
-} // namespace
-
 class TestGaugeArc : public QObject
 {
     Q_OBJECT
@@ -382,16 +368,7 @@ void TestGaugeArc::unchangedWriteSchedulesNoRepaint()
 
     GaugeArc gauge;
     gauge.resize(120, 120);
-    QVERIFY(showAndSettle(&gauge));
-    PaintCounter paints(&gauge);
-
-    gauge.setProperty(property.constData(), gauge.property(property.constData()));
-    settle();
-    QCOMPARE(paints.count(), 0);
-
-    gauge.setProperty(property.constData(), other);
-    QCOMPARE(gauge.property(property.constData()), other);
-    QTRY_VERIFY(paints.count() > 0);
+    verifyWriteRepaintsOnlyOnChange(&gauge, property, other);
 }
 
 void TestGaugeArc::paintsAtOddSizes_data()

@@ -8,20 +8,6 @@
 
 using namespace WidgetTest;
 
-namespace {
-
-const QColor kAccent(46, 189, 231);
-
-QList<int> emittedValues(const QSignalSpy &spy)
-{
-    QList<int> values;
-    for (const QList<QVariant> &args : spy)
-        values << args.at(0).toInt();
-    return values;
-}
-
-} // namespace
-
 class TestGaugeSimple : public QObject
 {
     Q_OBJECT
@@ -295,16 +281,7 @@ void TestGaugeSimple::unchangedWriteSchedulesNoRepaint()
 
     GaugeSimple gauge;
     gauge.resize(120, 120);
-    QVERIFY(showAndSettle(&gauge));
-    PaintCounter paints(&gauge);
-
-    gauge.setProperty(property.constData(), gauge.property(property.constData()));
-    settle();
-    QCOMPARE(paints.count(), 0);
-
-    gauge.setProperty(property.constData(), other);
-    QCOMPARE(gauge.property(property.constData()), other);
-    QTRY_VERIFY(paints.count() > 0);
+    verifyWriteRepaintsOnlyOnChange(&gauge, property, other);
 }
 
 void TestGaugeSimple::paintsAtOddSizes_data()

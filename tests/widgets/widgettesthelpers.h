@@ -8,13 +8,27 @@
 #include <QImage>
 #include <QObject>
 #include <QPoint>
+#include <QSignalSpy>
 #include <QTest>
+#include <QVariant>
 #include <QWidget>
 
 #include <cstdlib>
 #include <optional>
 
 namespace WidgetTest {
+
+// The accent blue the gauges draw their outline, pointer and used arc in.
+const QColor kAccent(46, 189, 231);
+
+// The int arguments of every signal a spy on a valueChanged(int) signal has caught, in order.
+inline QList<int> emittedValues(const QSignalSpy &spy)
+{
+    QList<int> values;
+    for (const QList<QVariant> &args : spy)
+        values << args.at(0).toInt();
+    return values;
+}
 
 // Counts the paint events a widget receives.
 class PaintCounter : public QObject
@@ -108,6 +122,24 @@ inline int countDifferentPixels(const QImage &a, const QImage &b, int threshold)
         }
     }
     return different;
+}
+
+// Shows the widget, then writes `property` through the property system: first with the value
+// it already has, which must not cause a repaint, then with `other`, which must be stored and
+// repainted.
+inline void verifyWriteRepaintsOnlyOnChange(QWidget *widget, const QByteArray &property,
+                                            const QVariant &other)
+{
+    QVERIFY(showAndSettle(widget));
+    PaintCounter paints(widget);
+
+    widget->setProperty(property.constData(), widget->property(property.constData()));
+    settle();
+    QCOMPARE(paints.count(), 0);
+
+    widget->setProperty(property.constData(), other);
+    QCOMPARE(widget->property(property.constData()), other);
+    QTRY_VERIFY(paints.count() > 0);
 }
 
 } // namespace WidgetTest

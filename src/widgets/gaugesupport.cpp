@@ -1,0 +1,230 @@
+#include "gaugesupport.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+#include <QTimer>
+#include <QtMath>
+
+namespace GaugeSupport {
+
+namespace {
+
+constexpr int kGlideIntervalMs = 10;
+
+// Both gauges' indicator needle, and the line that rings it in PointerShape::IndicatorR.
+constexpr QPoint kIndicatorShape[3] = {QPoint(-5, 0), QPoint(5, 0), QPoint(0, 75)};
+constexpr int kIndicatorLength = 75;
+constexpr int kIndicatorRingWidth = 4;
+
+} // namespace
+
+QFont arialPoints(int points)
+{
+    QFont font(QStringLiteral("Arial"));
+    font.setPointSize(points);
+    return font;
+}
+
+QFont arialPixels(int pixels)
+{
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(pixels);
+    return font;
+}
+
+PointerGlide::PointerGlide(QWidget *widget) : m_widget(widget), m_timer(new QTimer(widget))
+{
+    m_timer->setInterval(kGlideIntervalMs);
+}
+
+bool PointerGlide::isRunning() const
+{
+    return m_timer->isActive();
+}
+
+void PointerGlide::aimAt(double target)
+{
+    m_reverse = target < m_shown;
+}
+
+void PointerGlide::start()
+{
+    m_timer->start();
+}
+
+void PointerGlide::jumpTo(double target)
+{
+    m_timer->stop();
+    m_shown = target;
+    m_widget->update();
+}
+
+void PointerGlide::step(double target, double stepSize)
+{
+    // A step that cannot move the pointer would keep the timer alive for ever: jump instead.
+    if (!(stepSize > 0)) {
+        m_shown = target;
+        m_timer->stop();
+    } else if (!m_reverse && m_shown < target) {
+        m_shown += stepSize;
+    } else if (m_reverse && m_shown > target) {
+        m_shown -= stepSize;
+    } else {
+        m_timer->stop();
+    }
+    m_widget->update();
+}
+
+void setUpDialPainter(QPainter *painter, const QSize &size)
+{
+    const int side = qMin(size.width(), size.height());
+    painter->setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
+    painter->translate(size.width() / 2, size.height() / 2);
+    painter->scale(side / 200.0, side / 200.0);
+}
+
+DialScale dialScale(int startAngle, int endAngle, int major, int minor)
+{
+    return {startAngle, 360.0 - startAngle - endAngle, major, minor};
+}
+
+ArcParts splitArc(const DialScale &scale, double fraction)
+{
+    const double used = fraction * scale.span;
+    const double free = scale.span - used;
+    const double usedStart = 270.0 - scale.startAngle - used;
+    return {toSixteenths(usedStart), toSixteenths(used), toSixteenths(usedStart - free),
+            toSixteenths(free)};
+}
+
+void drawTicks(QPainter *painter, const DialScale &scale, const DialGeometry &geometry,
+               const QColor &color)
+{
+    const DialGeometry::Ticks &ticks = geometry.ticks;
+    painter->save();
+    painter->rotate(scale.startAngle);
+
+    // 64-bit so that large division counts cannot overflow.
+    const qint64 steps = qint64(scale.major) * scale.minor;
+    const double angleStep = scale.span / steps;
+    QPen pen(color);
+    pen.setCapStyle(Qt::RoundCap);
+
+    for (qint64 i = 0; i <= steps; ++i) {
+        if (i % scale.minor == 0) {
+            pen.setWidthF(ticks.majorWidth);
+            painter->setPen(pen);
+            painter->drawLine(0, ticks.majorInner, 0, ticks.outer);
+        } else {
+            pen.setWidthF(ticks.minorWidth);
+            painter->setPen(pen);
+            painter->drawLine(0, ticks.minorInner, 0, ticks.outer);
+        }
+        painter->rotate(angleStep);
+    }
+    painter->restore();
+}
+
+void drawScaleNumbers(QPainter *painter, const DialScale &scale, const DialGeometry &geometry,
+                      const QFontMetrics &placement, const QFont &font, const QColor &color,
+                      const std::function<QString(int)> &label)
+{
+    painter->save();
+    painter->setPen(color);
+    painter->setFont(font);
+
+    const int radius = geometry.scaleNumRadius;
+    const double start = qDegreesToRadians(270.0 - scale.startAngle);
+    const double delta = qDegreesToRadians(scale.span) / scale.major;
+
+    for (int i = 0; i <= scale.major; ++i) {
+        const double angle = start - i * delta;
+        const QString text = label(i);
+        const double w = placement.horizontalAdvance(text);
+        const double h = placement.height();
+        const int x = saturatingTruncate(radius * std::cos(angle) - w * 0.5);
+        const int y = saturatingTruncate(-radius * std::sin(angle) + h * 0.25);
+        painter->drawText(x, y, text);
+    }
+    painter->restore();
+}
+
+void drawPointer(QPainter *painter, const DialScale &scale, double fraction, PointerShape shape,
+                 const DialGeometry &geometry, const QColor &color)
+{
+    const DialGeometry::Pointer &pointer = geometry.pointer;
+    painter->save();
+    painter->rotate(scale.startAngle);
+    painter->rotate(scale.span * fraction);
+
+    switch (shape) {
+    case PointerShape::Circle:
+        painter->setPen(Qt::NoPen);
+        painter->setBrush(color);
+        painter->drawEllipse(pointer.circle);
+        break;
+    case PointerShape::Indicator:
+        painter->setOpacity(0.8);
+        painter->setPen(Qt::NoPen);
+        painter->setBrush(color);
+        painter->drawConvexPolygon(kIndicatorShape, 3);
+        break;
+    case PointerShape::IndicatorR: {
+        painter->setOpacity(pointer.indicatorROpacity);
+        painter->setPen(color);
+        painter->setBrush(color);
+        painter->drawConvexPolygon(kIndicatorShape, 3);
+
+        QPen pen(color, kIndicatorRingWidth);
+        pen.setCapStyle(Qt::RoundCap);
+        painter->setPen(pen);
+        painter->drawLine(0, 0, 0, kIndicatorLength);
+        break;
+    }
+    case PointerShape::Triangle:
+        painter->setPen(Qt::NoPen);
+        painter->setBrush(color);
+        painter->drawConvexPolygon(pointer.triangle, 3);
+        break;
+    }
+    painter->restore();
+}
+
+void drawHub(QPainter *painter, const DialGeometry &geometry, const QColor &color)
+{
+    const DialGeometry::Hub &hub = geometry.hub;
+
+    painter->save();
+    painter->setOpacity(hub.capOpacity);
+    painter->setPen(Qt::NoPen);
+    painter->setBrush(color);
+    painter->drawEllipse(hub.cap);
+    painter->restore();
+
+    painter->save();
+    painter->setPen(Qt::NoPen);
+    painter->setBrush(color);
+    painter->drawEllipse(hub.centre);
+    painter->restore();
+}
+
+void drawCentredText(QPainter *painter, const QRectF &rect, const QFont &font, const QColor &color,
+                     const QString &text)
+{
+    painter->save();
+    painter->setPen(color);
+    painter->setFont(font);
+    painter->drawText(rect, Qt::AlignCenter, text);
+    painter->restore();
+}
+
+void drawOutline(QPainter *painter)
+{
+    painter->save();
+    painter->setBrush(Qt::NoBrush);
+    painter->setPen(QPen(accentColor(), 1));
+    painter->drawEllipse(-99, -99, 198, 198);
+    painter->restore();
+}
+
+} // namespace GaugeSupport
