@@ -1,69 +1,329 @@
-// Pages, window chrome, language switch and help (placeholder).
+// Pages, window chrome (dragging the frameless window, the resize hook, proportional
+// scaling), the language switch and the help dialog.
 
 #include "ui_widget.h"
 #include "widget.h"
 
 #include "helptext.h"
+#include "inifile.h"
+#include "languagetable.h"
+#include "parameters.h"
 
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QHash>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLoggingCategory>
 #include <QMouseEvent>
+#include <QSlider>
+#include <QToolButton>
 
-void Widget::on_ValueSet_clicked() {}
-void Widget::on_toolButton_4_clicked() {}
-void Widget::on_toolButton_6_clicked() {}
-void Widget::on_ValueSet_2_clicked() {}
-void Widget::on_toolButton_7_clicked() {}
-void Widget::on_toolButton_8_clicked() {}
-void Widget::on_ValueSet_3_clicked() {}
-void Widget::on_toolButton_9_clicked() {}
-void Widget::on_toolButton_10_clicked() {}
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+Q_LOGGING_CATEGORY(lcWindow, "velorax.ui.window")
+
+// Maximum sizes above this are Qt's "no limit" default, not a limit of the form.
+constexpr int kLargestRealLimit = 65535;
+
+// Rounds to the nearest integer, halves toward positive infinity.
+int roundHalfUp(double value)
+{
+    return static_cast<int>(std::floor(value + 0.5));
+}
+
+QPoint roundedLocalPosition(const QMouseEvent *event)
+{
+    return QPoint(roundHalfUp(event->localPos().x()), roundHalfUp(event->localPos().y()));
+}
+
+QSize scaledSize(const QSize &size, double scale)
+{
+    return QSize(roundHalfUp(size.width() * scale), roundHalfUp(size.height() * scale));
+}
+
+bool isMouseEvent(const QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool isInputControl(const QObject *object)
+{
+    return object->inherits("QComboBox") || object->inherits("QToolButton") ||
+           object->inherits("QLineEdit") || object->inherits("QSlider");
+}
+
+// The fonts of all descendants as they are before any of them is rescaled. A font set on a
+// parent reaches every child that has no font of its own, so reading a child's font after
+// its parent grew would scale it twice.
+void collectFonts(QWidget *widget, QHash<QWidget *, QFont> &fonts)
+{
+    for (QObject *object : widget->children()) {
+        if (auto *child = qobject_cast<QWidget *>(object)) {
+            fonts.insert(child, child->font());
+            collectFonts(child, fonts);
+        }
+    }
+}
+
+QFont scaledFont(QFont font, double scale)
+{
+    if (font.pointSizeF() > 0) {
+        font.setPointSizeF(font.pointSizeF() * scale);
+    } else if (font.pixelSize() > 0) {
+        // Style sheets size fonts in pixels; such a font has no point size to scale.
+        font.setPixelSize(std::max(1, roundHalfUp(font.pixelSize() * scale)));
+    }
+    return font;
+}
+
+// Children shrink before their parents and parents grow before their children, so a
+// minimum never passes the maximum of the widget that holds it on the way.
+void scaleChildren(QWidget *widget, double scale, const QHash<QWidget *, QFont> &fonts)
+{
+    for (QObject *object : widget->children()) {
+        auto *child = qobject_cast<QWidget *>(object);
+        if (!child)
+            continue;
+        if (scale < 1.0)
+            scaleChildren(child, scale, fonts);
+
+        const QSize maximum = child->maximumSize();
+        if (maximum.width() <= kLargestRealLimit)
+            child->setMaximumSize(scaledSize(maximum, scale));
+        const QSize minimum = child->minimumSize();
+        if (minimum.width() > 0)
+            child->setMinimumSize(scaledSize(minimum, scale));
+        child->setFont(scaledFont(fonts.value(child, child->font()), scale));
+
+        if (scale > 1.0)
+            scaleChildren(child, scale, fonts);
+    }
+}
+
+} // namespace
+
+// --- Pages --------------------------------------------------------------------------------
+// Each page carries its own row of three tab buttons; the buttons of all pages lead to the
+// same three pages.
+
+void Widget::on_ValueSet_clicked()
+{
+    ui->stackedWidget->setCurrentIndex(0);
+}
+
+void Widget::on_ValueSet_2_clicked()
+{
+    ui->stackedWidget->setCurrentIndex(0);
+}
+
+void Widget::on_ValueSet_3_clicked()
+{
+    ui->stackedWidget->setCurrentIndex(0);
+}
+
+void Widget::on_toolButton_4_clicked()
+{
+    ui->stackedWidget->setCurrentIndex(1);
+}
+
+void Widget::on_toolButton_7_clicked()
+{
+    ui->stackedWidget->setCurrentIndex(1);
+}
+
+void Widget::on_toolButton_9_clicked()
+{
+    ui->stackedWidget->setCurrentIndex(1);
+}
+
+void Widget::on_toolButton_6_clicked()
+{
+    ui->stackedWidget->setCurrentIndex(2);
+}
+
+void Widget::on_toolButton_8_clicked()
+{
+    ui->stackedWidget->setCurrentIndex(2);
+}
+
+void Widget::on_toolButton_10_clicked()
+{
+    ui->stackedWidget->setCurrentIndex(2);
+}
+
+// --- Language -----------------------------------------------------------------------------
+
 void Widget::Get_LacaelLanuage(int language)
 {
-    Q_UNUSED(language);
+    ui->comboBox->setCurrentIndex(language == QLocale::Chinese ? language::Chinese
+                                                               : language::English);
 }
+
 void Widget::SetWidgetLanguage(int index)
 {
-    Q_UNUSED(index);
+    // Rebuilding the choice combos changes their indexes; none of that may reach the base.
+    m_comboSendArmed = false;
+    const int suspension = ui->colorComboBox->currentIndex();
+    const int response = ui->colorComboBox_2->currentIndex();
+
+    for (int k = 0; k < m_buttonLeds.size(); ++k) {
+        m_buttonLeds.at(k)->setText(QString::number(k));
+        m_buttonLeds.at(k)->setAlignment(Qt::AlignCenter);
+    }
+    for (const language::FixedText &fixed : language::fixedTexts()) {
+        if (auto *label = findChild<QLabel *>(QLatin1String(fixed.control)))
+            label->setText(QString::fromUtf8(fixed.text));
+    }
+
+    applyLanguageTexts(index);
+    refillChoiceCombos(index);
+
+    const protocol::ProfileKey key = protocol::LanguageWriteKey;
+    if (m_iniFile->WriteIniFile(m_dataProfilePath, QLatin1String(key.group), QLatin1String(key.key),
+                                QString::number(index)) != 0)
+        qCDebug(lcWindow) << "language index not stored in" << m_dataProfilePath;
+
+    ui->colorComboBox->setCurrentIndex(suspension);
+    ui->colorComboBox_2->setCurrentIndex(response);
+    m_comboSendArmed = true;
 }
+
 void Widget::on_comboBox_activated(int index)
 {
     SetWidgetLanguage(index);
 }
+
+void Widget::applyLanguageTexts(int index)
+{
+    if (index != language::Chinese && index != language::English)
+        return;
+    for (const language::TextRow &row : language::languageTable()) {
+        QObject *control = findChild<QObject *>(QLatin1String(row.control));
+        if (auto *label = qobject_cast<QLabel *>(control))
+            label->setText(language::textOf(row, index));
+        else if (auto *button = qobject_cast<QAbstractButton *>(control))
+            button->setText(language::textOf(row, index));
+        else if (!qobject_cast<QComboBox *>(control))
+            qCWarning(lcWindow) << "no label or button" << row.control << "for its text";
+    }
+}
+
+void Widget::refillChoiceCombos(int index)
+{
+    if (index != language::Chinese && index != language::English)
+        return;
+    for (QComboBox *combo : {ui->colorComboBox, ui->colorComboBox_2}) {
+        combo->clear();
+        combo->addItems(language::comboItems(combo->objectName(), index));
+    }
+}
+
+// --- Window chrome ------------------------------------------------------------------------
+
+void Widget::Init_installEventFilter()
+{
+    // The parameter controls come from the catalogue by name: the filter is installed while
+    // the window is being built, before the control lists exist.
+    QStringList names{QStringLiteral("CB_ReadFile"), QLatin1String(language::SuspensionCombo),
+                      QLatin1String(language::ResponseCombo)};
+    names << protocol::machineSliderNames() << protocol::machineLineEditNames()
+          << protocol::gameLineEditNamesInSendOrder() << protocol::gameSliderNamesInSendOrder();
+    for (const QString &name : qAsConst(names)) {
+        if (QWidget *control = findChild<QWidget *>(name))
+            control->installEventFilter(this);
+        else
+            qCWarning(lcWindow) << "no control" << name << "to watch";
+    }
+    for (QToolButton *button : findChildren<QToolButton *>())
+        button->installEventFilter(this);
+    for (QLabel *label : findChildren<QLabel *>())
+        label->installEventFilter(this);
+}
+
+bool Widget::eventFilter(QObject *watched, QEvent *event)
+{
+    // A left-button press on an input control belongs to the control; one on a label
+    // starts a window drag. The event always goes on to the control.
+    if (isMouseEvent(event) && static_cast<QMouseEvent *>(event)->buttons() == Qt::LeftButton) {
+        if (isInputControl(watched))
+            m_dragAllowed = false;
+        else if (watched->inherits("QLabel"))
+            m_dragAllowed = true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void Widget::mousePressEvent(QMouseEvent *event)
+{
+    m_dragAllowed = event->button() == Qt::LeftButton;
+    m_pressPosition = roundedLocalPosition(event);
+}
+
+void Widget::mouseReleaseEvent(QMouseEvent *event)
+{
+    Q_UNUSED(event);
+    m_dragAllowed = false;
+}
+
+void Widget::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    // Neither a drag nor the default handler: a double click on the window does nothing.
+    Q_UNUSED(event);
+}
+
+void Widget::mouseMoveEvent(QMouseEvent *event)
+{
+    if (m_dragAllowed)
+        move(pos() + (roundedLocalPosition(event) - m_pressPosition));
+}
+
+void Widget::resizeEvent(QResizeEvent *event)
+{
+    qCDebug(lcWindow).noquote() << QStringLiteral("width:::::%1").arg(event->size().width());
+    qCDebug(lcWindow).noquote() << QStringLiteral("height:::::%1").arg(event->size().height());
+    QWidget::resizeEvent(event);
+}
+
 void Widget::scaleChildWidget(QWidget *widget, float scale)
 {
-    Q_UNUSED(widget);
-    Q_UNUSED(scale);
+    if (!widget)
+        return;
+    QHash<QWidget *, QFont> fonts;
+    collectFonts(widget, fonts);
+    scaleChildren(widget, static_cast<double>(scale), fonts);
 }
-void Widget::Init_installEventFilter() {}
+
 void Widget::SetImagePilot(int ncolor)
 {
-    Q_UNUSED(ncolor);
+    constexpr int kLedPosition = 4;
+    if (m_buttonLeds.size() <= kLedPosition)
+        return;
+    m_buttonLeds.at(kLedPosition)
+        ->setStyleSheet(ncolor == 1
+                            ? tr("color: rgb(255, 255, 255);image: url(://LedRedThree.png);")
+                            : tr("color: rgb(255, 255, 255);image: url(://LEDGrayG.png);"));
 }
+
+// --- Help ---------------------------------------------------------------------------------
+
 void Widget::Slot_Help(bool status)
 {
     Q_UNUSED(status);
+    if (m_helpText)
+        return;
     m_helpText = new HelpText(this);
-}
-bool Widget::eventFilter(QObject *watched, QEvent *event)
-{
-    return QWidget::eventFilter(watched, event);
-}
-void Widget::mousePressEvent(QMouseEvent *event)
-{
-    QWidget::mousePressEvent(event);
-}
-void Widget::mouseReleaseEvent(QMouseEvent *event)
-{
-    QWidget::mouseReleaseEvent(event);
-}
-void Widget::mouseDoubleClickEvent(QMouseEvent *event)
-{
-    Q_UNUSED(event);
-}
-void Widget::mouseMoveEvent(QMouseEvent *event)
-{
-    QWidget::mouseMoveEvent(event);
-}
-void Widget::resizeEvent(QResizeEvent *event)
-{
-    QWidget::resizeEvent(event);
+    for (QToolButton *help : {ui->TB_Help_3, ui->TB_Help_2, ui->TB_Help_1})
+        connect(help, &QToolButton::released, m_helpText, &HelpText::onOpenHelpTextWidget);
 }
