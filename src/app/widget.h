@@ -151,7 +151,16 @@ private:
     void stopReader();
     void closeReadHandle();
     void notifyPermissionProblem();
-    // widget_flows.cpp
+    // widget_flows.cpp (and the slider/field binding of widget_binding.cpp)
+    enum class SendGroup
+    {
+        Machine,
+        Game
+    };
+    void onSliderValueChanged(SendGroup group, int position, int value);
+    void onFieldTextChanged(SendGroup group, int position, const QString &text);
+    QTimer *sendTimer(SendGroup group) const;
+    bool &sendArmed(SendGroup group);
     void applyMachineSettingsEcho(const QByteArray &report);
     void applyGameSettingsEcho(const QByteArray &report);
     void applyModeEcho(const QByteArray &report);
@@ -159,8 +168,9 @@ private:
     void applyStatusReport(const QByteArray &report);
     void showPilotLamps(int statusCode);
     void showButtonLeds(quint64 buttons);
-    void setHeaderLamps(int litGroup, bool linkConnected);
     void applyEditionStyles();
+    // The six axis gauges in axis order X, Y, Z, RX, RY, RZ.
+    QList<class GaugeSimple *> m_axisGauges;
     // widget_profiles.cpp
     QString profileFolder() const;
     // widget_navigation.cpp
