@@ -314,6 +314,8 @@ void Widget::SetImagePilot(int ncolor)
         ->setStyleSheet(ncolor == 1
                             ? tr("color: rgb(255, 255, 255);image: url(://LedRedThree.png);")
                             : tr("color: rgb(255, 255, 255);image: url(://LEDGrayG.png);"));
+    // The live display restyles LEDs only on change; make it look again.
+    m_buttonsShown = false;
 }
 
 // --- Help ---------------------------------------------------------------------------------
