@@ -161,8 +161,12 @@ void TestWidget::validatorsRefuseOutOfRangeText()
     QString input = text;
     QCOMPARE(line->validator()->validate(input, position) == QValidator::Acceptable, acceptable);
 
-    // A field whose text is not acceptable does not emit returnPressed().
+    // A field whose text is not acceptable does not emit returnPressed(). (A
+    // bound field corrects out-of-range text through its slider at once, so
+    // this part only applies where the text stays as typed.)
     line->setText(text);
+    if (line->text() != text)
+        return;
     QSignalSpy returns(line, &QLineEdit::returnPressed);
     QTest::keyClick(line, Qt::Key_Return);
     QCOMPARE(returns.count(), acceptable ? 1 : 0);
