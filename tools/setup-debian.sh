@@ -11,7 +11,7 @@ PACKAGES="
   clang clang-format libclang-rt-14-dev
   g++-mingw-w64-x86-64
   dpkg-dev file desktop-file-utils appstream
-  xauth xvfb
+  xauth xvfb xdotool
 "
 
 missing=""
