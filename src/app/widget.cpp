@@ -101,8 +101,12 @@ Widget::Widget(QWidget *parent)
     m_liveStatusTimer->start();
     connect(m_liveStatusTimer, &QTimer::timeout, this, &Widget::ReadBufferToZreoOneReport);
     m_machineSendTimer = makeTimer(this, kSendDebounceMs);
+    // A coarse timer may fire up to 5 % (25 ms) off; the debounced send is
+    // due 500 ms after the last change, within a few milliseconds.
+    m_machineSendTimer->setTimerType(Qt::PreciseTimer);
     connect(m_machineSendTimer, &QTimer::timeout, this, &Widget::SetSendMachineryData);
     m_gameSendTimer = makeTimer(this, kSendDebounceMs);
+    m_gameSendTimer->setTimerType(Qt::PreciseTimer);
     connect(m_gameSendTimer, &QTimer::timeout, this, &Widget::SetSendGamesData);
 
     ui->ForceFeedback->hide();

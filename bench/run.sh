@@ -1,0 +1,12 @@
+#!/bin/sh
+# Builds the benchmarks and runs them, printing "name value unit" lines.
+#   bench/run.sh [build-dir]     (default: build; an optimised build is used)
+# The machine should be otherwise idle: the figures are CPU shares and times.
+set -eu
+top=$(cd "$(dirname "$0")/.." && pwd)
+build="${1:-$top/build}"
+cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$build" -j"$(nproc)" --target velorax_bench
+echo "# $(date -u +%Y-%m-%dT%H:%MZ) $(uname -srm), $(nproc) cores, commit $(git -C "$top" rev-parse --short HEAD 2>/dev/null || echo unknown)"
+"$build/bench/bench_live" "${VELORAX_BENCH_SECONDS:-10}"
+"$build/bench/bench_startup" "${VELORAX_BENCH_STARTUPS:-9}"
