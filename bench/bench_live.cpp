@@ -3,6 +3,9 @@
 // "name value unit" lines; see docs/performance.md.
 //
 //   bench_live [seconds]   (default 10: each cost phase runs this long)
+//
+// VELORAX_BENCH_DIAG=1 also prints what the GUI thread handled per second;
+// VELORAX_BENCH_HIDDEN=1 leaves the window unshown, to tell painting apart.
 
 #include "benchsupport.h"
 #include "gaugearc.h"
@@ -21,12 +24,17 @@
 #include <QTest>
 #include <QTimer>
 
+#include <pthread.h>
+#include <time.h>
+
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <random>
 #include <set>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -171,6 +179,64 @@ void measureCost(const char *phase, int seconds, const std::set<pid_t> &simThrea
     printFigure((p + "_live_reports").c_str(), liveReports * 1e9 / double(wall), "Hz");
 }
 
+// The floor under the live cost: a bare thread posting one empty event per
+// millisecond to an object on the GUI thread that does nothing with it. The
+// tool's reader and window cannot cost less than this per report.
+class NullReceiver : public QObject
+{
+public:
+    int received = 0;
+
+protected:
+    void customEvent(QEvent *) override { ++received; }
+};
+
+void measureFloor(int seconds)
+{
+    NullReceiver receiver;
+    std::atomic<bool> stop{false};
+    std::atomic<clockid_t> posterClock{0};
+    std::thread poster([&] {
+        clockid_t clock = 0;
+        pthread_getcpuclockid(pthread_self(), &clock);
+        posterClock = clock;
+        timespec next{};
+        clock_gettime(CLOCK_MONOTONIC, &next);
+        while (!stop) {
+            next.tv_nsec += 1000000;
+            if (next.tv_nsec >= 1000000000) {
+                next.tv_nsec -= 1000000000;
+                ++next.tv_sec;
+            }
+            clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &next, nullptr);
+            QCoreApplication::postEvent(&receiver, new QEvent(QEvent::User));
+        }
+    });
+    while (posterClock == 0)
+        std::this_thread::yield();
+    runFor(500);
+    const auto cpu = [](clockid_t clock) {
+        timespec t{};
+        clock_gettime(clock, &t);
+        return std::int64_t(t.tv_sec) * 1000000000 + t.tv_nsec;
+    };
+    const std::int64_t gui0 = cpu(CLOCK_THREAD_CPUTIME_ID), poster0 = cpu(posterClock);
+    const int received0 = receiver.received;
+    const std::int64_t start = nowNs();
+    runFor(seconds * 1000);
+    const double wall = double(nowNs() - start);
+    const std::int64_t gui1 = cpu(CLOCK_THREAD_CPUTIME_ID), poster1 = cpu(posterClock);
+    const int events = receiver.received - received0;
+    stop = true;
+    poster.join();
+    QCoreApplication::removePostedEvents(&receiver);
+    printFigure("cost_floor_1khz_receiving_gui_thread", 100.0 * double(gui1 - gui0) / wall,
+                "%core");
+    printFigure("cost_floor_1khz_posting_thread", 100.0 * double(poster1 - poster0) / wall,
+                "%core");
+    printFigure("cost_floor_1khz_events", events * 1e9 / wall, "Hz");
+}
+
 // A raw wheel position that the gauge shows as `degrees` for `angleRange`.
 quint16 rawForDegrees(int degrees, int angleRange)
 {
@@ -294,6 +360,7 @@ int main(int argc, char **argv)
     const int seconds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 10;
 
     QApplication application(argc, argv);
+    measureFloor(seconds);
     QTemporaryDir profileFolder;
     profiles::setProfileFolderForTesting(profileFolder.path());
 

@@ -116,15 +116,17 @@ int main(int argc, char **argv)
     if (!runtimeDir)
         return 1;
 
-    std::vector<double> toMain, toFrame;
+    std::vector<double> toMain, toShown, toFrame;
     for (int run = 0; run < runs; ++run) {
         const auto figures = runChild(child, 0, runtimeDir);
-        if (!figures.count("startup_to_first_frame"))
+        if (!figures.count("startup_to_first_frame") || !figures.count("startup_to_shown_call"))
             return 1;
         toMain.push_back(figures.at("startup_to_main"));
+        toShown.push_back(figures.at("startup_to_shown_call"));
         toFrame.push_back(figures.at("startup_to_first_frame"));
     }
     printSpread("startup_to_main", toMain, "ms");
+    printSpread("startup_to_shown_call", toShown, "ms");
     printSpread("startup_to_first_frame", toFrame, "ms");
 
     const auto stream = runChild(child, 10, runtimeDir);

@@ -2,6 +2,8 @@
 // (runApplication) against the simulated wheel base streaming at 1 kHz, like
 // the demo. Prints, as "name value unit" lines:
 //   startup_to_main         from the spawn to main() (loading and linking)
+//   startup_to_shown_call   from the spawn to the return of show() and the
+//                           edition and language set-up that follow it
 //   startup_to_first_frame  from the spawn to the first frame of the window
 //   peak_rss_after_stream   VmHWM after VELORAX_BENCH_STREAM_SECONDS of the
 //                           stream (only when that is above 0)
@@ -84,6 +86,9 @@ int main(int argc, char **argv)
         config.liveRateHz = 1000;
         config.statusIntervalMs = 1000;
         device::installPlatform(std::make_unique<sim::SimPlatform>(config));
+    };
+    hooks.afterShow = [](Widget *) {
+        bench::printFigure("startup_to_shown_call", double(bench::nowNs() - s_spawnNs) / 1e6, "ms");
     };
     const int result = runApplication(argc, argv, hooks);
     device::installPlatform(nullptr);

@@ -7,6 +7,8 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 build="${1:-$top/build}"
 cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" -j"$(nproc)" --target velorax_bench
-echo "# $(date -u +%Y-%m-%dT%H:%MZ) $(uname -srm), $(nproc) cores, commit $(git -C "$top" rev-parse --short HEAD 2>/dev/null || echo unknown)"
+commit=$(git -C "$top" rev-parse --short HEAD 2>/dev/null || echo unknown)
+git -C "$top" diff --quiet HEAD 2>/dev/null || commit="$commit with local changes"
+echo "# $(date -u +%Y-%m-%dT%H:%MZ) $(uname -srm), $(nproc) cores, commit $commit"
 "$build/bench/bench_live" "${VELORAX_BENCH_SECONDS:-10}"
 "$build/bench/bench_startup" "${VELORAX_BENCH_STARTUPS:-9}"

@@ -110,9 +110,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     }
 
     static const QVector<Key> keys = candidateKeys();
-    for (const Key &key : keys) {
+    for (int i = 0; i < keys.size(); ++i) {
+        const Key &key = keys.at(i);
         const QString stored = values.value(key.group, key.name);
         FUZZ_CHECK(values.number(key.group, key.name) == profiles::profileNumber(stored));
+        // IniFile reads the file afresh on every call: a few keys suffice.
+        if (i % 8 != keyChoice % 8)
+            continue;
         QString viaHelper = QStringLiteral("untouched");
         FUZZ_CHECK(s_iniFile->ReadIniFile(path, key.group, key.name, viaHelper) == 0);
         FUZZ_CHECK(viaHelper == stored);

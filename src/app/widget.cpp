@@ -98,7 +98,10 @@ Widget::Widget(QWidget *parent)
     m_readBackTimer = makeTimer(this, kReadBackTimerMs);
     connect(m_readBackTimer, &QTimer::timeout, this, &Widget::ReadReportBufferToSetGames);
     m_liveStatusTimer = makeTimer(this, kLiveStatusTimerMs);
-    m_liveStatusTimer->start();
+    // Without a base there is no live report to show; the arrival starts the
+    // timer, so an idle window does not wake 20 times a second for nothing.
+    if (m_deviceFound)
+        m_liveStatusTimer->start();
     connect(m_liveStatusTimer, &QTimer::timeout, this, &Widget::ReadBufferToZreoOneReport);
     m_machineSendTimer = makeTimer(this, kSendDebounceMs);
     // A coarse timer may fire up to 5 % (25 ms) off; the debounced send is
