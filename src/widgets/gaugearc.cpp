@@ -190,14 +190,32 @@ void GaugeArc::paintEvent(QPaintEvent *)
     const GaugeSupport::DialScale scale = dialScale();
 
     drawArc(&painter);
-    GaugeSupport::drawTicks(&painter, scale, kDial, m_scaleColor);
-    drawScaleNum(&painter);
+    m_dialLayer.paint(&painter, this, dialLayerKey(), [&](QPainter *layer) {
+        GaugeSupport::drawTicks(layer, scale, kDial, m_scaleColor);
+        drawScaleNum(layer);
+    });
     GaugeSupport::drawPointer(&painter, scale, shownFraction(), PointerShape(m_pointerStyle), kDial,
                               m_pointerColor);
     GaugeSupport::drawHub(&painter, kDial, m_pointerColor);
     GaugeSupport::drawCentredText(&painter, QRectF(-100, 50, 200, 33), arialPixels(35), m_textColor,
                                   valueText());
     drawOutline(&painter);
+}
+
+QString GaugeArc::dialLayerKey() const
+{
+    // Every setting the ticks and the scale numbers are drawn from.
+    return QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8 %9 %10")
+        .arg(m_minValue, 0, 'g', 17)
+        .arg(m_maxValue, 0, 'g', 17)
+        .arg(m_precision)
+        .arg(m_scaleMajor)
+        .arg(m_scaleMinor)
+        .arg(m_startAngle)
+        .arg(m_endAngle)
+        .arg(m_scaleColor.rgba())
+        .arg(m_scaleNumColor.rgba())
+        .arg(font().key());
 }
 
 GaugeSupport::DialScale GaugeArc::dialScale() const

@@ -99,6 +99,7 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
+    QString dialLayerKey() const;
     GaugeSupport::DialScale dialScale() const;
     double shownFraction() const;
 
@@ -123,5 +124,6 @@ private:
     QColor m_textColor = QColor(100, 184, 255);
     PointerStyle m_pointerStyle = PointerStyle_Indicator;
 
-    GaugeSupport::PointerGlide m_glide; // where the pointer is drawn; walks toward m_value
+    GaugeSupport::DialLayer m_dialLayer; // ticks and scale numbers, drawn once per setting
+    GaugeSupport::PointerGlide m_glide;  // where the pointer is drawn; walks toward m_value
 };

@@ -225,8 +225,10 @@ void GaugeSimple::paintEvent(QPaintEvent *)
     const GaugeSupport::DialScale scale = dialScale();
 
     drawArc(&painter);
-    GaugeSupport::drawTicks(&painter, scale, kDial, m_scaleColor);
-    drawScaleNum(&painter);
+    m_dialLayer.paint(&painter, this, dialLayerKey(), [&](QPainter *layer) {
+        GaugeSupport::drawTicks(layer, scale, kDial, m_scaleColor);
+        drawScaleNum(layer);
+    });
     GaugeSupport::drawPointer(&painter, scale, shownFraction(), PointerShape(m_pointerStyle), kDial,
                               m_pointerColor);
     GaugeSupport::drawCentredText(&painter, QRectF(-100, 50, 200, 33), arialPixels(20), m_textColor,
@@ -237,6 +239,20 @@ void GaugeSimple::paintEvent(QPaintEvent *)
     if (m_showOverlay)
         drawOverlay(&painter);
     GaugeSupport::drawOutline(&painter);
+}
+
+QString GaugeSimple::dialLayerKey() const
+{
+    // Every setting the ticks and the scale numbers are drawn from.
+    return QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8")
+        .arg(m_minValue)
+        .arg(m_maxValue)
+        .arg(m_scaleMajor)
+        .arg(m_scaleMinor)
+        .arg(m_startAngle)
+        .arg(m_endAngle)
+        .arg(m_scaleColor.rgba())
+        .arg(font().key());
 }
 
 GaugeSupport::DialScale GaugeSimple::dialScale() const

@@ -111,6 +111,7 @@ private:
     void writeValue(double value);
     void writeAnimationStep(double animationStep);
 
+    QString dialLayerKey() const;
     GaugeSupport::DialScale dialScale() const;
     double shownFraction() const;
 
@@ -137,5 +138,6 @@ private:
     PointerStyle m_pointerStyle = PointerStyle_Indicator;
     QString m_title;
 
-    GaugeSupport::PointerGlide m_glide; // where the pointer is drawn; walks toward m_value
+    GaugeSupport::DialLayer m_dialLayer; // ticks and scale numbers, drawn once per setting
+    GaugeSupport::PointerGlide m_glide;  // where the pointer is drawn; walks toward m_value
 };

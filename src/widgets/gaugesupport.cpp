@@ -227,4 +227,24 @@ void drawOutline(QPainter *painter)
     painter->restore();
 }
 
+void DialLayer::paint(QPainter *painter, const QWidget *widget, const QString &key,
+                      const std::function<void(QPainter *)> &draw)
+{
+    const qreal ratio = widget->devicePixelRatioF();
+    const QSize pixels = widget->size() * ratio;
+    if (m_picture.size() != pixels || m_picture.devicePixelRatioF() != ratio || m_key != key) {
+        m_picture = QPixmap(pixels);
+        m_picture.setDevicePixelRatio(ratio);
+        m_picture.fill(Qt::transparent);
+        QPainter layer(&m_picture);
+        setUpDialPainter(&layer, widget->size());
+        draw(&layer);
+        m_key = key;
+    }
+    painter->save();
+    painter->resetTransform();
+    painter->drawPixmap(0, 0, m_picture);
+    painter->restore();
+}
+
 } // namespace GaugeSupport

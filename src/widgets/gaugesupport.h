@@ -4,6 +4,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QPixmap>
 #include <QPoint>
 #include <QRect>
 #include <QWidget>
@@ -232,5 +233,24 @@ void drawCentredText(QPainter *painter, const QRectF &rect, const QFont &font, c
 
 // The outer outline circle in the accent colour.
 void drawOutline(QPainter *painter);
+
+// The parts of a dial that change only with the gauge's settings (ticks and scale numbers),
+// kept as a picture of the widget's size. A moving pointer repaints the gauge up to 20 times a
+// second; drawing this picture costs a fraction of drawing its ticks and texts. The picture is
+// drawn again whenever `key`, the settings it shows, the widget's size or its pixel ratio differ
+// from the last time.
+class DialLayer
+{
+public:
+    // Paints the layer onto `painter`, an active painter on `widget` set up for the logical box,
+    // drawing it first with `draw` (given a painter set up the same way on a transparent
+    // picture) if it is out of date.
+    void paint(QPainter *painter, const QWidget *widget, const QString &key,
+               const std::function<void(QPainter *)> &draw);
+
+private:
+    QPixmap m_picture;
+    QString m_key;
+};
 
 } // namespace GaugeSupport

@@ -36,6 +36,8 @@ private Q_SLOTS:
     void paintsAtOddSizes_data();
     void paintsAtOddSizes();
     void dialIsCentredAndScaled();
+    void dialRedrawnAfterChange_data();
+    void dialRedrawnAfterChange();
 };
 
 void TestGaugeArc::defaults_data()
@@ -419,6 +421,30 @@ void TestGaugeArc::dialIsCentredAndScaled()
     // The outline is drawn in the accent colour.
     const QColor outline = QColor::fromRgba(image.pixel(*left, 150)).toRgb();
     QVERIFY(outline.blue() > outline.red());
+}
+
+void TestGaugeArc::dialRedrawnAfterChange_data()
+{
+    QTest::addColumn<QByteArray>("property");
+    QTest::addColumn<QVariant>("value");
+    QTest::newRow("minValue") << QByteArray("minValue") << QVariant(-50.0);
+    QTest::newRow("maxValue") << QByteArray("maxValue") << QVariant(900.0);
+    QTest::newRow("precision") << QByteArray("precision") << QVariant(2);
+    QTest::newRow("scaleMajor") << QByteArray("scaleMajor") << QVariant(4);
+    QTest::newRow("scaleMinor") << QByteArray("scaleMinor") << QVariant(3);
+    QTest::newRow("startAngle") << QByteArray("startAngle") << QVariant(90);
+    QTest::newRow("endAngle") << QByteArray("endAngle") << QVariant(10);
+    QTest::newRow("scaleColor") << QByteArray("scaleColor") << QVariant(QColor(Qt::red));
+    QTest::newRow("scaleNumColor") << QByteArray("scaleNumColor") << QVariant(QColor(Qt::red));
+    QTest::newRow("font") << QByteArray("font") << QVariant(QFont(QStringLiteral("Arial"), 14));
+    QTest::newRow("size") << QByteArray("size") << QVariant(QSize(150, 120));
+}
+
+void TestGaugeArc::dialRedrawnAfterChange()
+{
+    QFETCH(QByteArray, property);
+    QFETCH(QVariant, value);
+    checkDialRedrawnAfter<GaugeArc>(property.constData(), value);
 }
 
 QTEST_MAIN(TestGaugeArc)

@@ -31,6 +31,8 @@ private Q_SLOTS:
     void paintsAtOddSizes_data();
     void paintsAtOddSizes();
     void dialIsCentredAndScaled();
+    void dialRedrawnAfterChange_data();
+    void dialRedrawnAfterChange();
 };
 
 void TestGaugeSimple::defaults_data()
@@ -325,6 +327,28 @@ void TestGaugeSimple::dialIsCentredAndScaled()
     const auto top = firstInkedRow(image, 150);
     QVERIFY(top.has_value());
     QVERIFY2(*top >= 50 && *top <= 53, qPrintable(QString::number(*top)));
+}
+
+void TestGaugeSimple::dialRedrawnAfterChange_data()
+{
+    QTest::addColumn<QByteArray>("property");
+    QTest::addColumn<QVariant>("value");
+    QTest::newRow("minValue") << QByteArray("minValue") << QVariant(-50.0);
+    QTest::newRow("maxValue") << QByteArray("maxValue") << QVariant(4095.0);
+    QTest::newRow("scaleMajor") << QByteArray("scaleMajor") << QVariant(4);
+    QTest::newRow("scaleMinor") << QByteArray("scaleMinor") << QVariant(3);
+    QTest::newRow("startAngle") << QByteArray("startAngle") << QVariant(90);
+    QTest::newRow("endAngle") << QByteArray("endAngle") << QVariant(10);
+    QTest::newRow("scaleColor") << QByteArray("scaleColor") << QVariant(QColor(Qt::red));
+    QTest::newRow("font") << QByteArray("font") << QVariant(QFont(QStringLiteral("Arial"), 14));
+    QTest::newRow("size") << QByteArray("size") << QVariant(QSize(150, 120));
+}
+
+void TestGaugeSimple::dialRedrawnAfterChange()
+{
+    QFETCH(QByteArray, property);
+    QFETCH(QVariant, value);
+    checkDialRedrawnAfter<GaugeSimple>(property.constData(), value);
 }
 
 QTEST_MAIN(TestGaugeSimple)

@@ -79,6 +79,25 @@ inline QImage renderTransparent(QWidget *widget)
     return image;
 }
 
+// Checks that a gauge which has painted once draws the same picture after `property` is set
+// to `value` as a gauge that never painted before the change, and that the change shows: a
+// gauge's picture of its ticks and scale numbers must be drawn again when they change.
+template <class Gauge> void checkDialRedrawnAfter(const char *property, const QVariant &value)
+{
+    Gauge painted;
+    painted.resize(200, 200);
+    const QImage before = renderTransparent(&painted);
+    QVERIFY(painted.setProperty(property, value));
+
+    Gauge fresh;
+    fresh.resize(200, 200);
+    QVERIFY(fresh.setProperty(property, value));
+    const QImage after = renderTransparent(&painted);
+    if (after.size() == before.size())
+        QVERIFY2(after != before, "the change does not show");
+    QVERIFY(after == renderTransparent(&fresh));
+}
+
 inline bool isInked(const QImage &image, int x, int y)
 {
     return qAlpha(image.pixel(x, y)) > 40;
