@@ -189,23 +189,25 @@ void GaugeArc::paintEvent(QPaintEvent *)
     GaugeSupport::setUpDialPainter(&painter, size());
     const GaugeSupport::DialScale scale = dialScale();
 
-    drawArc(&painter);
+    // Nothing but the pointer and the value text moves with the value: the rest of the dial is
+    // one picture.
     m_dialLayer.paint(&painter, this, dialLayerKey(), [&](QPainter *layer) {
+        drawArc(layer);
         GaugeSupport::drawTicks(layer, scale, kDial, m_scaleColor);
         drawScaleNum(layer);
+        drawOutline(layer);
     });
     GaugeSupport::drawPointer(&painter, scale, shownFraction(), PointerShape(m_pointerStyle), kDial,
                               m_pointerColor);
     GaugeSupport::drawHub(&painter, kDial, m_pointerColor);
     GaugeSupport::drawCentredText(&painter, QRectF(-100, 50, 200, 33), arialPixels(35), m_textColor,
                                   valueText());
-    drawOutline(&painter);
 }
 
 QString GaugeArc::dialLayerKey() const
 {
-    // Every setting the ticks and the scale numbers are drawn from.
-    return QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8 %9 %10")
+    // Every setting the rings, ticks, scale numbers and outline are drawn from.
+    return QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8 %9 %10 %11")
         .arg(m_minValue, 0, 'g', 17)
         .arg(m_maxValue, 0, 'g', 17)
         .arg(m_precision)
@@ -215,6 +217,7 @@ QString GaugeArc::dialLayerKey() const
         .arg(m_endAngle)
         .arg(m_scaleColor.rgba())
         .arg(m_scaleNumColor.rgba())
+        .arg(m_arcColor.rgba())
         .arg(font().key());
 }
 
@@ -230,16 +233,17 @@ double GaugeArc::shownFraction() const
 
 void GaugeArc::drawArc(QPainter *painter)
 {
-    // Two thin rings in one colour, each split at the pointer.
-    const GaugeSupport::ArcParts parts = GaugeSupport::splitArc(dialScale(), shownFraction());
+    // Two thin rings over the whole scale. The parts either side of the pointer share one
+    // colour, so the rings are drawn whole and do not move with the pointer.
+    const GaugeSupport::DialScale scale = dialScale();
+    const int start = GaugeSupport::toSixteenths(270.0 - scale.startAngle - scale.span);
+    const int span = GaugeSupport::toSixteenths(scale.span);
 
     painter->save();
     painter->setPen(QPen(m_arcColor, 2));
     painter->setBrush(Qt::NoBrush);
-    for (const QRectF &rect : {QRectF(-80, -80, 160, 160), QRectF(-72, -72, 144, 144)}) {
-        painter->drawArc(rect, parts.usedStart, parts.usedSpan);
-        painter->drawArc(rect, parts.freeStart, parts.freeSpan);
-    }
+    for (const QRectF &rect : {QRectF(-80, -80, 160, 160), QRectF(-72, -72, 144, 144)})
+        painter->drawArc(rect, start, span);
     painter->restore();
 }
 

@@ -124,6 +124,6 @@ private:
     QColor m_textColor = QColor(100, 184, 255);
     PointerStyle m_pointerStyle = PointerStyle_Indicator;
 
-    GaugeSupport::DialLayer m_dialLayer; // ticks and scale numbers, drawn once per setting
+    GaugeSupport::DialLayer m_dialLayer; // all but the pointer, hub and value text
     GaugeSupport::PointerGlide m_glide;  // where the pointer is drawn; walks toward m_value
 };

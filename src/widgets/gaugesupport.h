@@ -234,11 +234,11 @@ void drawCentredText(QPainter *painter, const QRectF &rect, const QFont &font, c
 // The outer outline circle in the accent colour.
 void drawOutline(QPainter *painter);
 
-// The parts of a dial that change only with the gauge's settings (ticks and scale numbers),
-// kept as a picture of the widget's size. A moving pointer repaints the gauge up to 20 times a
-// second; drawing this picture costs a fraction of drawing its ticks and texts. The picture is
-// drawn again whenever `key`, the settings it shows, the widget's size or its pixel ratio differ
-// from the last time.
+// The parts of a dial that change only with the gauge's settings (ticks and scale numbers, and
+// whatever else does not move with the pointer), kept as a picture of the widget's size. A moving
+// pointer repaints the gauge up to 20 times a second; drawing this picture costs a fraction of
+// drawing its ticks and texts. The picture is drawn again whenever `key`, the settings it shows,
+// the widget's size or its pixel ratio differ from the last time.
 class DialLayer
 {
 public:

@@ -435,6 +435,7 @@ void TestGaugeArc::dialRedrawnAfterChange_data()
     QTest::newRow("startAngle") << QByteArray("startAngle") << QVariant(90);
     QTest::newRow("endAngle") << QByteArray("endAngle") << QVariant(10);
     QTest::newRow("scaleColor") << QByteArray("scaleColor") << QVariant(QColor(Qt::red));
+    QTest::newRow("arcColor") << QByteArray("arcColor") << QVariant(QColor(Qt::red));
     QTest::newRow("scaleNumColor") << QByteArray("scaleNumColor") << QVariant(QColor(Qt::red));
     QTest::newRow("font") << QByteArray("font") << QVariant(QFont(QStringLiteral("Arial"), 14));
     QTest::newRow("size") << QByteArray("size") << QVariant(QSize(150, 120));
