@@ -97,6 +97,19 @@ bool waitFor(const std::function<bool()> &condition, int timeoutMs = 3000)
     return true;
 }
 
+// Waits for the threads the window started to leave the kernel's list, then
+// checks that none is left, the reader included, within the budget counted
+// from `clock`'s start.
+void checkEveryThreadEnded(const Rig &rig, const QElapsedTimer &clock)
+{
+    rig.waitForThreadsToGo();
+    const qint64 elapsed = clock.elapsed();
+    QCOMPARE(USBThread::runningCount(), 0);
+    QVERIFY2(rig.leftoverThreads().isEmpty(), qPrintable(rig.leftoverThreads().join(", ")));
+    qInfo("threads ended %lld ms after the action", elapsed);
+    QVERIFY2(elapsed < kShutdownBudgetMs, qPrintable(QStringLiteral("%1 ms").arg(elapsed)));
+}
+
 // Runs the application's event loop, does `action` inside it, and returns the
 // loop's result and the time from the action to the loop's end.
 int runLoopWith(const std::function<void()> &action, QElapsedTimer *clock)
@@ -149,12 +162,7 @@ void TestShutdown::escapeEndsEveryThread()
     QCOMPARE(result, 0);
     // As main() does once the loop has returned.
     rig.window.reset();
-    rig.waitForThreadsToGo();
-    const qint64 elapsed = clock.elapsed();
-    QCOMPARE(USBThread::runningCount(), 0);
-    QVERIFY2(rig.leftoverThreads().isEmpty(), qPrintable(rig.leftoverThreads().join(", ")));
-    qInfo("threads ended %lld ms after the action", elapsed);
-    QVERIFY2(elapsed < kShutdownBudgetMs, qPrintable(QStringLiteral("%1 ms").arg(elapsed)));
+    checkEveryThreadEnded(rig, clock);
 }
 
 void TestShutdown::closeButtonEndsEveryThread_data()
@@ -190,12 +198,7 @@ void TestShutdown::closeButtonEndsEveryThread()
     const int result = runLoopWith([&] { QTest::mouseClick(close, Qt::LeftButton); }, &clock);
     QCOMPARE(result, 0);
     rig.window.reset();
-    rig.waitForThreadsToGo();
-    const qint64 elapsed = clock.elapsed();
-    QCOMPARE(USBThread::runningCount(), 0);
-    QVERIFY2(rig.leftoverThreads().isEmpty(), qPrintable(rig.leftoverThreads().join(", ")));
-    qInfo("threads ended %lld ms after the action", elapsed);
-    QVERIFY2(elapsed < kShutdownBudgetMs, qPrintable(QStringLiteral("%1 ms").arg(elapsed)));
+    checkEveryThreadEnded(rig, clock);
 }
 
 void TestShutdown::removalWhileReadPending()
@@ -211,13 +214,8 @@ void TestShutdown::removalWhileReadPending()
     rig.base->unplug();
     QVERIFY(waitFor([&] { return reader->isFinished(); }, 1000));
     // The thread object stays until the next arrival; its thread is gone.
-    rig.waitForThreadsToGo();
-    const qint64 elapsed = clock.elapsed();
+    checkEveryThreadEnded(rig, clock);
     QVERIFY(!rig.window->deviceFound());
-    QCOMPARE(USBThread::runningCount(), 0);
-    QVERIFY2(rig.leftoverThreads().isEmpty(), qPrintable(rig.leftoverThreads().join(", ")));
-    qInfo("threads ended %lld ms after the action", elapsed);
-    QVERIFY2(elapsed < kShutdownBudgetMs, qPrintable(QStringLiteral("%1 ms").arg(elapsed)));
 }
 
 void TestShutdown::linkDropWhileReadPending()
@@ -234,12 +232,7 @@ void TestShutdown::linkDropWhileReadPending()
     clock.start();
     rig.window->slot_CloseUSBthread();
     QVERIFY(reader->wait(1000));
-    rig.waitForThreadsToGo();
-    const qint64 elapsed = clock.elapsed();
-    QCOMPARE(USBThread::runningCount(), 0);
-    QVERIFY2(rig.leftoverThreads().isEmpty(), qPrintable(rig.leftoverThreads().join(", ")));
-    qInfo("threads ended %lld ms after the action", elapsed);
-    QVERIFY2(elapsed < kShutdownBudgetMs, qPrintable(QStringLiteral("%1 ms").arg(elapsed)));
+    checkEveryThreadEnded(rig, clock);
 }
 
 QTEST_MAIN(TestShutdown)
