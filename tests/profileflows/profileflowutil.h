@@ -12,10 +12,19 @@
 #include <QLineEdit>
 #include <QMap>
 #include <QSlider>
+#include <QString>
 
 #include <algorithm>
 
 namespace flowutil {
+
+// The English texts of the profile boxes: an unmarked profile (conversion),
+// a profile of another maker's tool, and a file that cannot be read.
+inline const QString kEnglishConversion = QStringLiteral(
+    "This version of the software cannot set the file!\nWhether to convert to Orvex Manager "
+    "proprietary file.");
+inline const QString kEnglishForeign = QStringLiteral("Torvane Manager File!\n");
+inline const QString kEnglishMissing = QStringLiteral("File Not Exists");
 
 struct SliderKey
 {

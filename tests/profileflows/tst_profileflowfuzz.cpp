@@ -14,12 +14,6 @@ using namespace flowutil;
 
 namespace {
 
-const QString kConversion = QStringLiteral(
-    "This version of the software cannot set the file!\nWhether to convert to Orvex Manager "
-    "proprietary file.");
-const QString kForeign = QStringLiteral("Torvane Manager File!\n");
-const QString kMissing = QStringLiteral("File Not Exists");
-
 const char *const kOddValues[] = {"",
                                   "-",
                                   "0",
@@ -195,12 +189,12 @@ Expectation expectationFor(const QString &path, const QMap<QString, int> &before
 {
     const profiles::ProfileValues values = profiles::ProfileValues::read(path);
     if (values.status() != profiles::ReadStatus::Ok)
-        return {kMissing, before};
+        return {kEnglishMissing, before};
     switch (values.editionMarker()) {
     case profiles::EditionMarker::Unmarked:
-        return {kConversion, before};
+        return {kEnglishConversion, before};
     case profiles::EditionMarker::Foreign:
-        return {kForeign, before};
+        return {kEnglishForeign, before};
     case profiles::EditionMarker::Ours:
         break;
     }
@@ -289,7 +283,7 @@ void TestProfileFlowFuzz::malformedProfilesLoadOrAreRefused()
         const QByteArray chosenBefore = others.take(name);
         QVERIFY2(after == others, qPrintable(context));
         if (chosenAfter != chosenBefore) {
-            QVERIFY2(expected.box == kConversion && convert, qPrintable(context));
+            QVERIFY2(expected.box == kEnglishConversion && convert, qPrintable(context));
             const profiles::ProfileValues marked = profiles::ProfileValues::read(pathOf(name));
             QCOMPARE(marked.value("Softward", "Ver"), QStringLiteral("0"));
         }
