@@ -234,16 +234,15 @@ double GaugeArc::shownFraction() const
 void GaugeArc::drawArc(QPainter *painter)
 {
     // Two thin rings over the whole scale. The parts either side of the pointer share one
-    // colour, so the rings are drawn whole and do not move with the pointer.
-    const GaugeSupport::DialScale scale = dialScale();
-    const int start = GaugeSupport::toSixteenths(270.0 - scale.startAngle - scale.span);
-    const int span = GaugeSupport::toSixteenths(scale.span);
+    // colour, so the rings are drawn whole (the used part at its full length) and do not move
+    // with the pointer.
+    const GaugeSupport::ArcParts whole = GaugeSupport::splitArc(dialScale(), 1.0);
 
     painter->save();
     painter->setPen(QPen(m_arcColor, 2));
     painter->setBrush(Qt::NoBrush);
     for (const QRectF &rect : {QRectF(-80, -80, 160, 160), QRectF(-72, -72, 144, 144)})
-        painter->drawArc(rect, start, span);
+        painter->drawArc(rect, whole.usedStart, whole.usedSpan);
     painter->restore();
 }
 
