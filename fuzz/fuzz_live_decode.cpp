@@ -5,6 +5,7 @@
 #include "fuzzcheck.h"
 #include "indicators.h"
 #include "reports.h"
+#include "unchecked_reports.h"
 
 #include <QByteArray>
 

@@ -2,7 +2,8 @@
 // as a USBEvent to a Widget connected to the simulated wheel base (which sends
 // nothing on its own), and the read-back and live passes run over what was
 // filed. Whatever the reports hold, the window neither crashes nor runs more
-// than one reader, and its axis gauges stay within their ranges.
+// than one reader, its axis gauges stay within their ranges and nothing it
+// sends afterwards is out of range.
 //
 // Input: a sequence of chunks, each led by a control byte c:
 //   c >> 6 == 0  a 20-byte report follows (zeros where the input ends)
@@ -11,6 +12,7 @@
 //   c >> 6 == 3  pending events and timers run; c == 0xFF unplugs the base
 //                and plugs it back first (once per input)
 
+#include "../tests/support/featurecheck.h"
 #include "fuzzcheck.h"
 #include "gaugearc.h"
 #include "gaugesimple.h"
@@ -92,6 +94,22 @@ void checkIndicators()
     // only its range is checked.
     FUZZ_CHECK(std::isfinite(s_wheelGauge->value()));
     FUZZ_CHECK(s_wheelGauge->minValue() < s_wheelGauge->maxValue());
+}
+
+// Whatever the reports left in the form, what the window sends afterwards
+// (timers, Enter, a mode choice) lies in the catalogue's ranges and carries no
+// centre command.
+void checkSends()
+{
+    s_widget->SetSendMachineryData();
+    s_widget->SetSendGamesData();
+    s_widget->Slot_SengDataFromkeyPressEvent();
+    s_widget->EightZeroZeroFour();
+    for (const sim::FeatureRecord &record : s_base->featureLog()) {
+        FUZZ_CHECK(featurecheck::unsafeValues(record.bytes).isEmpty());
+        FUZZ_CHECK(!featurecheck::isCentreCommand(record.bytes));
+    }
+    s_base->clearFeatureLog();
 }
 
 // Paints the gauges with whatever state the reports left them in.
@@ -181,6 +199,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     s_widget->ReadBufferToZreoOneReport();
     dismissBoxes();
     checkIndicators();
+    checkSends();
     paintGauges();
     return 0;
 }

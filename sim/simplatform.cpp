@@ -53,6 +53,19 @@ void SimPlatform::setRegistrationFails(bool fails)
     m_registrationFails = fails;
 }
 
+void SimPlatform::setNotificationsMuted(bool muted)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_muted = muted;
+}
+
+void SimPlatform::announceResync()
+{
+    device::HotplugEvent event;
+    event.kind = device::HotplugKind::Resync;
+    deliver(event);
+}
+
 void SimPlatform::attach(const std::shared_ptr<SimWheelBase> &device)
 {
     device->setHotplugListener([this](const device::HotplugEvent &event) { deliver(event); });
@@ -124,7 +137,7 @@ bool SimPlatform::registerNotifications(std::uintptr_t nativeWindow,
 void SimPlatform::deliver(const device::HotplugEvent &event)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    if (!m_context || !m_callback)
+    if (!m_context || !m_callback || (m_muted && event.kind != device::HotplugKind::Resync))
         return;
     QMetaObject::invokeMethod(
         m_context.get(), [callback = m_callback, event] { callback(event); }, Qt::QueuedConnection);

@@ -34,6 +34,12 @@ public:
 
     // Makes the next registerNotifications() calls fail.
     void setRegistrationFails(bool fails);
+    // Drops arrival and removal notices while set, as a lost notification
+    // would: open read channels still end when their device is unplugged.
+    void setNotificationsMuted(bool muted);
+    // Tells the listener that notices were lost, as an overflowing udev
+    // monitor does.
+    void announceResync();
 
     std::vector<device::HidInterfaceInfo> enumerate() override;
     device::OpenResult<device::HidReadChannel> openForReading(const std::string &path) override;
@@ -53,6 +59,7 @@ private:
     mutable std::mutex m_mutex;
     std::vector<std::shared_ptr<SimWheelBase>> m_devices;
     bool m_registrationFails = false;
+    bool m_muted = false;
     device::HotplugCallback m_callback;
     std::unique_ptr<QObject> m_context; // lives on the registering thread
     mutable std::string m_lastError;

@@ -22,22 +22,24 @@ constexpr std::uint8_t kStoreCommand = 0x24;
 
 using InputReport = std::array<std::uint8_t, kInputReportSize>;
 
-// The parameters the firmware keeps, in the widths its reports carry them.
+// The parameters the firmware keeps, in the widths its reports carry them. The defaults are the
+// factory values: full force in the normal direction and the mechanical and game values of the
+// default profile.
 struct Settings
 {
     std::uint16_t angle = 900;
-    std::int8_t totalForce = -100;
+    std::int8_t totalForce = 100;
     std::uint8_t filterFrequency = 1;
-    std::uint8_t wheelSpring = 0;
-    std::uint8_t wheelDamper = 0;
-    std::uint8_t wheelSpeed = 0;
-    std::uint8_t wheelFriction = 0;
-    std::uint8_t gameSpring = 100;
-    std::uint8_t gameDamper = 150;
-    std::uint8_t gameInertia = 99;
-    std::uint8_t gameFriction = 189;
+    std::uint8_t wheelSpring = 26;
+    std::uint8_t wheelDamper = 59;
+    std::uint8_t wheelSpeed = 91;
+    std::uint8_t wheelFriction = 9;
+    std::uint8_t gameSpring = 181;
+    std::uint8_t gameDamper = 72;
+    std::uint8_t gameInertia = 76;
+    std::uint8_t gameFriction = 53;
     std::uint8_t constantForce = 100;
-    std::uint8_t periodForce = 200;
+    std::uint8_t periodForce = 100;
     std::uint16_t suspension = 0;
     std::uint16_t response = 0;
 

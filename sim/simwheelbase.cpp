@@ -344,6 +344,18 @@ void SimWheelBase::refuseFeatureReports(int count)
     m_refuseCount = std::max(0, count);
 }
 
+void SimWheelBase::setMachineEchoByte4(std::uint8_t value)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_machineEchoByte4 = value;
+}
+
+void SimWheelBase::dropFactoryResetAck(bool drop)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_dropFactoryResetAck = drop;
+}
+
 void SimWheelBase::injectReadError()
 {
     std::lock_guard<std::mutex> lock(m_mutex);
@@ -546,7 +558,9 @@ void SimWheelBase::handleFeatureReport(const QByteArray &report)
         if (request.store)
             m_stored = m_settings;
         if (request.read) {
-            pushReport(encodeMachineReport(m_settings));
+            InputReport machine = encodeMachineReport(m_settings);
+            machine[4] = m_machineEchoByte4;
+            pushReport(machine);
             pushReport(encodeGameReport(m_settings));
             pushReport(encodeModeReport(m_settings));
             pushReport(encodeStatusReport(m_status));
@@ -614,7 +628,8 @@ void SimWheelBase::completeFactoryReset()
     m_settings = factorySettings();
     m_stored = m_settings;
     applyMechanics();
-    pushReport(encodeFactoryResetAck());
+    if (!m_dropFactoryResetAck)
+        pushReport(encodeFactoryResetAck());
     qCDebug(lcSim) << "factory settings restored";
 }
 

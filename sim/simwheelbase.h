@@ -98,6 +98,10 @@ public:
 
     // Faults. The next `count` feature reports are refused.
     void refuseFeatureReports(int count);
+    // Byte [4] of every machine-settings answer (0, the firmware's, by default).
+    void setMachineEchoByte4(std::uint8_t value);
+    // A finished factory reset is not acknowledged (the report is lost).
+    void dropFactoryResetAck(bool drop);
     // The next read of every open read channel fails with ReadStatus::Error.
     void injectReadError();
     // Hands `bytes` (up to 64) to every open read channel as one report.
@@ -170,6 +174,8 @@ private:
     bool m_stopping = false;
     std::vector<std::weak_ptr<ReadQueue>> m_queues;
     int m_refuseCount = 0;
+    std::uint8_t m_machineEchoByte4 = 0;
+    bool m_dropFactoryResetAck = false;
     device::OpenError m_openError = device::OpenError::None;
     QVector<FeatureRecord> m_featureLog;
     bool m_logToStderr = false;

@@ -22,7 +22,7 @@ exe="$out/wincheck.exe"
 rm -f "$exe"
 # -static: the program runs without the mingw runtime DLLs beside it.
 "$cxx" -std=c++17 -Wall -Wextra -Werror -O2 -D_WIN32_WINNT=0x0601 \
-    -I"$dev" -I"$dev/windows" \
+    -I"$dev" -I"$dev/internal" -I"$dev/windows" \
     "$dev/windows/win_hid_platform.cpp" \
     "$dev/device_path.cpp" \
     "$dev/device_change.cpp" \

@@ -1,6 +1,7 @@
 #include "languagetable.h"
 
 #include <QCoreApplication>
+#include <QLocale>
 
 namespace language {
 
@@ -70,18 +71,6 @@ constexpr std::array<TextRow, TextRowCount> Rows = {{
 }};
 
 constexpr std::array<FixedText, FixedTextCount> Fixed = {{
-    {"labelJump_3", "[-100~100]"},
-    {"labelJump_5", "[0~100]"},
-    {"labelInertia", "[0~100]"},
-    {"labelDamping", "[0~100]"},
-    {"labelJump", "[0~100]"},
-    {"labelFriction", "[0~100]"},
-    {"labelGamesJump", "[0~200]"},
-    {"labelGamesDamping", "[0~200]"},
-    {"labelGamesInertia", "[0~200]"},
-    {"labelGamesFriction", "[0~200]"},
-    {"labelGamesJump_3", "[0~200]"},
-    {"labelGamesJump_2", "[0~200]"},
     {"label_34", "V"},
     {"label_13", MakerContact},
 }};
@@ -136,6 +125,17 @@ QStringList comboItems(const QString &combo, int index)
 const std::array<FixedText, FixedTextCount> &fixedTexts()
 {
     return Fixed;
+}
+
+QString rangeText(const protocol::IntRange &range)
+{
+    return QStringLiteral("[%1~%2]").arg(range.minimum).arg(range.maximum);
+}
+
+QString messageText(const Message &message)
+{
+    const bool chinese = QLocale().language() == QLocale::Chinese;
+    return QCoreApplication::translate("Widget", chinese ? message.chinese : message.english);
 }
 
 } // namespace language

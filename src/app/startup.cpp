@@ -34,7 +34,14 @@ void showAlreadyRunningBox(const QLocale &locale, const StartupHooks &hooks)
 
 int runApplication(int argc, char **argv, const StartupHooks &hooks)
 {
-    QTextCodec::setCodecForLocale(QTextCodec::codecForName("GB2312"));
+    // Qt decodes the program's own path (and argv) once, with the locale
+    // codec of that moment, and keeps it: the application object is built
+    // with the system's codec whatever codec was set before, so that a
+    // non-ASCII install folder keeps its profile folder. The C locale names
+    // no real codec; its file names are UTF-8.
+    QTextCodec::setCodecForLocale(nullptr);
+    if (QLocale::system().name() == QLatin1String("C"))
+        QTextCodec::setCodecForLocale(QTextCodec::codecForName("UTF-8"));
     QCoreApplication::setAttribute(Qt::AA_DisableHighDpiScaling, true);
     const QString applicationId = QString::fromLatin1(kApplicationId);
     const QLocale locale;
@@ -43,6 +50,8 @@ int runApplication(int argc, char **argv, const StartupHooks &hooks)
     auto application = std::make_unique<QApplication>(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("velorax-manager"));
     QCoreApplication::setOrganizationName(QStringLiteral("Velorax"));
+    // Read (and kept) before the codec changes.
+    QCoreApplication::applicationFilePath();
     QTextCodec::setCodecForLocale(QTextCodec::codecForName("UTF-8"));
 
     auto guard = std::make_unique<SingleInstanceGuard>(applicationId);

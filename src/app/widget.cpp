@@ -7,6 +7,7 @@
 #include "inifile.h"
 #include "parameters.h"
 #include "platform.h"
+#include "reports.h"
 #include "txtfile.h"
 #include "usbthread.h"
 #include "velorax_resources.h"
@@ -113,7 +114,7 @@ Widget::Widget(QWidget *parent)
     connect(m_gameSendTimer, &QTimer::timeout, this, &Widget::SetSendGamesData);
 
     ui->ForceFeedback->hide();
-    m_readRequestByte = 1;
+    m_readRequestByte = protocol::ReadRequestValue;
     ReadOrSaveValue();
     ui->frame_16->hide();
     ui->labelJump_2->hide();
@@ -143,33 +144,11 @@ Widget::Widget(QWidget *parent)
 
 Widget::~Widget()
 {
-    // The reader must have ended before the window and the thread object go.
+    // The reader must have ended before the window and the thread object go. Validators,
+    // timers, the translator and the file helpers are children and go with the window;
+    // the generated form holder is no QObject.
     stopReader();
-
-    delete m_validator0to4095;
-    m_validator0to4095 = nullptr;
-    delete m_validator0to100;
-    m_validator0to100 = nullptr;
-    delete m_translator;
-    m_translator = nullptr;
-    delete m_angleValidator;
-    m_angleValidator = nullptr;
-    delete m_iniFile;
-    m_iniFile = nullptr;
-    delete m_txtFile;
-    m_txtFile = nullptr;
-    delete m_readBackTimer;
-    m_readBackTimer = nullptr;
-    delete m_liveStatusTimer;
-    m_liveStatusTimer = nullptr;
-    delete m_gameSendTimer;
-    m_gameSendTimer = nullptr;
-    delete m_machineSendTimer;
-    m_machineSendTimer = nullptr;
-    delete m_ledTimer;
-    m_ledTimer = nullptr;
     delete ui;
-    ui = nullptr;
 }
 
 void Widget::keyPressEvent(QKeyEvent *event)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "hidplatform.h"
+#include "reports.h"
 
 #include <QByteArray>
 #include <QList>
@@ -28,6 +29,11 @@ class USBThread;
 namespace Ui {
 class Widget;
 }
+namespace protocol {
+enum class Parameter;
+enum class ParameterGroup;
+struct ParameterInfo;
+} // namespace protocol
 
 // The main window: owner of the form, the device link, the reader thread, the
 // timers and the file helpers. Its slots are the tool's public interface; the
@@ -45,11 +51,6 @@ class Widget : public QWidget
 public:
     explicit Widget(QWidget *parent = nullptr);
     ~Widget() override;
-
-    // Feature reports and input reports are 11-byte records on the way out
-    // and 20-byte reports on the way in.
-    static constexpr int kOutputRecordSize = 11;
-    static constexpr int kOutputFrameSize = 12;
 
     // The reader currently attached to the window (for tests and diagnostics).
     USBThread *currentReader() const { return m_reader; }
@@ -125,6 +126,12 @@ public slots:
     void onEditLineEdit(int index, int value);
     void SetImagePilot(int ncolor);
 
+private slots:
+    // Compares the link with what is plugged in now, as arrivals and removals
+    // would have: runs when notifications were lost or cannot be had, and
+    // while a present base cannot be opened.
+    void reconcileLink();
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void customEvent(QEvent *event) override;
@@ -147,10 +154,14 @@ private:
 
     // widget_device.cpp
     void handleDeviceChange(const device::HotplugEvent &event);
+    bool connectLink();
+    void refuseFirmware(quint16 version);
     void startReader();
     void stopReader();
     void closeReadHandle();
-    void notifyPermissionProblem();
+    void notifyOpenProblem(device::OpenError error);
+    void showNotice(const char *objectName, const QString &text);
+    void updateLinkPolling(bool basePresent);
     // widget_flows.cpp (and the slider/field binding of widget_binding.cpp)
     enum class SendGroup
     {
@@ -159,6 +170,7 @@ private:
     };
     void onSliderValueChanged(SendGroup group, int position, int value);
     void onFieldTextChanged(SendGroup group, int position, const QString &text);
+    static protocol::Parameter parameterAt(SendGroup group, int position);
     QTimer *sendTimer(SendGroup group) const;
     bool &sendArmed(SendGroup group);
     void applyMachineSettingsEcho(const QByteArray &report);
@@ -166,6 +178,17 @@ private:
     void applyModeEcho(const QByteArray &report);
     void applyFactoryResetAck(const QByteArray &report);
     void applyStatusReport(const QByteArray &report);
+    // What reaches the base: only values read from it, loaded from a profile or set by the user
+    // on the current link, and only reports the protocol core built (widget_flows.cpp).
+    int sendFeature(const QByteArray &report);
+    void requestBaseSettings();
+    bool baseValuesKnown(protocol::ParameterGroup group) const;
+    void noteValueSet(protocol::Parameter parameter);
+    void sendHeldBackValues(protocol::ParameterGroup group);
+    void onLinkDown();
+    void endFactoryResetWait(bool linkLost);
+    void showBaseValue(const protocol::ParameterInfo *parameter, QSlider *slider, QLineEdit *edit,
+                       int value);
     void showPilotLamps(int statusCode);
     void showButtonLeds(quint64 buttons);
     void applyEditionStyles();
@@ -173,6 +196,7 @@ private:
     QList<class GaugeSimple *> m_axisGauges;
     // widget_profiles.cpp
     QString profileFolder() const;
+    void setWriteTarget(const QString &path);
     // widget_navigation.cpp
     void applyLanguageTexts(int index);
     void refillChoiceCombos(int index);
@@ -190,8 +214,8 @@ private:
     QLocale m_locale;
     HelpText *m_helpText = nullptr;
     bool m_deviceFound = false;
-    int m_vendorId = 0x0483;
-    int m_productId = 0x0522;
+    int m_vendorId = protocol::BaseVendorId;
+    int m_productId = protocol::BaseProductId;
     quint8 m_readRequestByte = 0;
     quint8 m_storeRequestByte = 0;
     bool m_arrivalLatch = false;
@@ -224,12 +248,26 @@ private:
     std::string m_devicePath;
     USBThread *m_reader = nullptr;
     bool m_permissionNoticeShown = false;
+    bool m_busyNoticeShown = false;
+    bool m_firmwareNoticeShown = false;
+    bool m_notificationsWork = false;
+    bool m_baseUnopened = false; // a base is plugged in but could not be opened
+    std::string m_refusedPath;   // a base whose firmware was refused, while it stays
+    QTimer *m_linkPollTimer = nullptr;
 
     // Write flow.
     bool m_machineSendArmed = false;
     bool m_gameSendArmed = false;
     bool m_comboSendArmed = false;
     quint8 m_centerCommandByte = 0;
+    // Bit p stands for protocol::Parameter p: values read, loaded or set on this link, and the
+    // values the user set that have not reached the base yet.
+    quint32 m_knownValues = 0;
+    quint32 m_heldBackValues = 0;
+    bool m_applyingBaseValues = false;
+    int m_refusedInARow = 0;
+    bool m_refusalNoticeShown = false;
+    QTimer *m_factoryResetTimer = nullptr;
     bool m_forceFeedbackReversed = false;
     QByteArray m_machineRecord;
     QByteArray m_gameRecord;

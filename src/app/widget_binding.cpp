@@ -9,7 +9,9 @@
 #include "parameters.h"
 #include "reports.h"
 
+#include <QIntValidator>
 #include <QLineEdit>
+#include <QLocale>
 #include <QLoggingCategory>
 #include <QMessageBox>
 #include <QSlider>
@@ -17,6 +19,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 Q_LOGGING_CATEGORY(lcBinding, "velorax.ui.binding")
 
@@ -61,7 +64,32 @@ QStringList axisGaugeNames()
     return names;
 }
 
+// `text` as a number by the rules of the validator of `edit` (its locale,
+// no group separators); none for text that is no number yet (empty, a lone
+// sign) or that the validator refuses. A number outside the range is given
+// as it is: the slider takes the nearest value it can hold.
+std::optional<int> typedNumber(const QLineEdit *edit, QString text)
+{
+    const auto *validator = edit ? qobject_cast<const QIntValidator *>(edit->validator()) : nullptr;
+    if (validator) {
+        int cursor = 0;
+        if (validator->validate(text, cursor) == QValidator::Invalid)
+            return std::nullopt;
+    }
+    bool ok = false;
+    const int value = validator ? validator->locale().toInt(text, &ok) : text.toInt(&ok, 10);
+    return ok ? std::optional<int>(value) : std::nullopt;
+}
+
 } // namespace
+
+protocol::Parameter Widget::parameterAt(SendGroup group, int position)
+{
+    const QVector<const protocol::ParameterInfo *> parameters =
+        group == SendGroup::Machine ? protocol::machineParameters()
+                                    : protocol::gameParametersInSendOrder();
+    return parameters.at(position)->parameter;
+}
 
 void Widget::ListOfSliderAndLine()
 {
@@ -83,14 +111,24 @@ void Widget::ListOfSliderAndLine()
 
 void Widget::ProgressToLinedata()
 {
+    // A group separator is no part of a number here: "1,600" would otherwise
+    // pass the validator and convert to nothing.
+    for (QIntValidator *validator : findChildren<QIntValidator *>()) {
+        QLocale locale = validator->locale();
+        locale.setNumberOptions(locale.numberOptions() | QLocale::RejectGroupSeparator);
+        validator->setLocale(locale);
+    }
+
     // Each pair is bound by position; the handlers run at once, on the GUI
-    // thread, with the sending control as context.
+    // thread, with the sending control as context. Each field starts with its
+    // slider's value.
     const auto bindGroup = [this](SendGroup group, const QList<QSlider *> &sliders,
                                   const QList<QLineEdit *> &edits) {
         const int count = std::min(sliders.size(), edits.size());
         for (int i = 0; i < count; ++i) {
             QSlider *slider = sliders.at(i);
             QLineEdit *edit = edits.at(i);
+            edit->setText(QString::number(slider->value()));
             connect(slider, &QSlider::valueChanged, slider,
                     [this, group, i](int value) { onSliderValueChanged(group, i, value); });
             connect(edit, &QLineEdit::textChanged, edit,
@@ -131,6 +169,7 @@ void Widget::onSliderValueChanged(SendGroup group, int position, int value)
 {
     const QList<QLineEdit *> &edits =
         group == SendGroup::Machine ? m_machineEdits : m_gameEditsSendOrder;
+    noteValueSet(parameterAt(group, position));
     // Re-enters onFieldTextChanged when the text changes, which disarms the
     // group; arming it afterwards makes the slider's change the one that counts.
     if (QLineEdit *edit = edits.value(position))
@@ -144,10 +183,17 @@ void Widget::onFieldTextChanged(SendGroup group, int position, const QString &te
 {
     const QList<QSlider *> &sliders =
         group == SendGroup::Machine ? m_machineSliders : m_gameSlidersSendOrder;
-    // The slider clamps to its range; when that changes its value, its handler
-    // writes the clamped value back into the field.
-    if (QSlider *slider = sliders.value(position))
-        slider->setValue(protocol::valueFromText(text));
+    const QList<QLineEdit *> &edits =
+        group == SendGroup::Machine ? m_machineEdits : m_gameEditsSendOrder;
+    // Only a number moves the slider: an empty field or a lone "-" waits for
+    // the rest, so "-20" typed over "50" is -20. The slider clamps; when that
+    // changes its value, its handler writes the clamped value into the field.
+    QSlider *slider = sliders.value(position);
+    if (const std::optional<int> value = typedNumber(edits.value(position), text);
+        slider && value) {
+        noteValueSet(parameterAt(group, position));
+        slider->setValue(*value);
+    }
     // Typed or read-back values are not sent by themselves: Enter sends them.
     sendArmed(group) = false;
 }

@@ -4,6 +4,9 @@
 #include "ui_widget.h"
 #include "widget.h"
 
+#include "indicators.h"
+#include "languagetable.h"
+#include "reports.h"
 #include "usbevent.h"
 #include "usbthread.h"
 
@@ -12,19 +15,15 @@
 #include <QPointer>
 #include <QTimer>
 
+#include <algorithm>
+
 Q_LOGGING_CATEGORY(lcLink, "velorax.device.link")
 
 namespace {
 
-const char kGreyLinkLamp[] = "image: url(://LedGrayThree.png);";
-const char kGreyLed[] = "color: rgb(255, 255, 255);image: url(://LEDGrayG.png);";
-
-// 0x80 sub-commands that have a buffer of their own.
-bool isFiledSubCommand(int subCommand)
-{
-    return subCommand == 1 || subCommand == 2 || (subCommand >= 4 && subCommand <= 11) ||
-           subCommand == 16;
-}
+// How often the base is looked for while notifications cannot be relied on,
+// or while a present base cannot be opened.
+constexpr int kLinkPollMs = 2000;
 
 } // namespace
 
@@ -32,20 +31,28 @@ int Widget::OpenUSBHandle()
 {
     m_deviceFound = false;
     m_featureSendBusy = false;
+    onLinkDown();
     closeReadHandle();
     m_writeHandle.reset();
 
-    bool permissionDenied = false;
+    device::OpenError problem = device::OpenError::None;
     for (const device::HidInterfaceInfo &info : m_platform.enumerate()) {
         if (info.vendorId != m_vendorId || info.productId != m_productId)
+            continue;
+        // A base whose firmware was refused stays refused until it is unplugged.
+        if (!m_refusedPath.empty() && m_platform.samePath(info.path, m_refusedPath))
             continue;
         auto reader = m_platform.openForReading(info.path);
         auto writer = m_platform.openForWriting(info.path);
         if (!reader && !writer) {
-            // Present but not ours to open: most often missing udev access.
-            permissionDenied = permissionDenied ||
-                               reader.error == device::OpenError::PermissionDenied ||
-                               writer.error == device::OpenError::PermissionDenied;
+            // Present but not ours to open: held by another program, or
+            // missing access rights. Another program wins the explanation.
+            for (device::OpenError error : {reader.error, writer.error}) {
+                if (error == device::OpenError::Busy ||
+                    (error == device::OpenError::PermissionDenied &&
+                     problem != device::OpenError::Busy))
+                    problem = error;
+            }
             continue;
         }
         m_deviceFound = true;
@@ -55,14 +62,21 @@ int Widget::OpenUSBHandle()
         break;
     }
 
+    m_baseUnopened = !m_deviceFound && problem != device::OpenError::None;
+    m_arrivalLatch = m_deviceFound;
     if (m_deviceFound) {
+        m_removalLatch = false;
+        m_firmwareNoticeShown = false;
+        m_busyNoticeShown = false;
+        // Each new link plays the lamp sequence from its first step.
+        m_connectionStep = 0;
         m_ledTimer->start();
         return 0;
     }
     for (QLabel *lamp : {ui->label_54, ui->label_56, ui->label_62})
-        lamp->setStyleSheet(tr(kGreyLinkLamp));
-    if (permissionDenied)
-        notifyPermissionProblem();
+        lamp->setStyleSheet(tr(protocol::LinkLampOffStyle));
+    if (m_baseUnopened)
+        notifyOpenProblem(problem);
     return -1;
 }
 
@@ -73,14 +87,16 @@ int Widget::USBRegistration()
     nativeWindow = static_cast<std::uintptr_t>(winId());
 #endif
     QPointer<Widget> self(this);
-    const bool registered =
+    m_notificationsWork =
         m_platform.registerNotifications(nativeWindow, [self](const device::HotplugEvent &event) {
             if (self)
                 self->handleDeviceChange(event);
         });
-    if (!registered)
+    if (!m_notificationsWork)
         qCDebug(lcLink) << "device notification registration failed:"
-                        << QString::fromStdString(m_platform.lastErrorText());
+                        << QString::fromStdString(m_platform.lastErrorText())
+                        << "- looking for the base every" << kLinkPollMs << "ms instead";
+    updateLinkPolling(false);
     return 1;
 }
 
@@ -94,34 +110,94 @@ bool Widget::nativeEvent(const QByteArray &eventType, void *message, long *resul
 
 void Widget::handleDeviceChange(const device::HotplugEvent &event)
 {
-    const bool matches = event.vendorId == m_vendorId && event.productId == m_productId;
-    if (event.kind == device::HotplugKind::Removal) {
-        if (!m_removalLatch && matches) {
+    switch (event.kind) {
+    case device::HotplugKind::Resync:
+        qCDebug(lcLink) << "device notifications were lost; comparing with what is plugged in";
+        reconcileLink();
+        return;
+    case device::HotplugKind::Removal:
+        if (!m_refusedPath.empty() && m_platform.samePath(event.path, m_refusedPath))
+            m_refusedPath.clear();
+        // Only the node the link is open on: another base, or another
+        // interface of the same one, has the same ids.
+        if (m_deviceFound && m_platform.samePath(event.path, m_devicePath)) {
             slot_CloseUSBthread();
             qCDebug(lcLink) << "检测到的特定HID设备拔出";
         } else {
             qCDebug(lcLink) << "检测到的有HID设备拔出，但不是特定的";
         }
         return;
+    case device::HotplugKind::Arrival:
+        break;
     }
-
-    if (m_arrivalLatch || !matches) {
+    const bool matches = event.vendorId == m_vendorId && event.productId == m_productId;
+    if (m_deviceFound || !matches) {
         qCDebug(lcLink) << "检测到的有HID设备插入，但不是特定的";
         return;
     }
+    connectLink();
+}
+
+bool Widget::connectLink()
+{
     stopReader();
-    m_deviceFound = true;
-    m_arrivalLatch = true;
-    m_removalLatch = false;
-    OpenUSBHandle();
+    const bool opened = OpenUSBHandle() == 0;
+    updateLinkPolling(false);
+    if (!opened)
+        return false; // lamps grey, no traffic; the next arrival or poll tries again
     m_reader = new USBThread(this, nullptr, false, nullptr);
     m_reader->Slot_init(this, m_readHandle, m_deviceFound);
     m_reader->start(QThread::InheritPriority);
     m_readBackTimer->start();
     m_liveStatusTimer->start();
-    m_readRequestByte = 1;
+    m_readRequestByte = protocol::ReadRequestValue;
     ReadOrSaveValue();
-    m_ledTimer->start();
+    return true;
+}
+
+void Widget::reconcileLink()
+{
+    const std::vector<device::HidInterfaceInfo> present = m_platform.enumerate();
+    const auto plugged = [&](const std::string &path) {
+        return std::any_of(present.begin(), present.end(), [&](const device::HidInterfaceInfo &i) {
+            return m_platform.samePath(i.path, path);
+        });
+    };
+    if (!m_refusedPath.empty() && !plugged(m_refusedPath))
+        m_refusedPath.clear();
+    if (m_deviceFound) {
+        if (!plugged(m_devicePath)) {
+            qCDebug(lcLink) << "the open base is no longer plugged in";
+            slot_CloseUSBthread();
+        }
+    } else {
+        const bool candidate =
+            std::any_of(present.begin(), present.end(), [&](const device::HidInterfaceInfo &i) {
+                return i.vendorId == m_vendorId && i.productId == m_productId &&
+                       (m_refusedPath.empty() || !m_platform.samePath(i.path, m_refusedPath));
+            });
+        if (candidate) {
+            connectLink();
+            return;
+        }
+        m_baseUnopened = false;
+    }
+    updateLinkPolling(false);
+}
+
+void Widget::updateLinkPolling(bool checkAgain)
+{
+    if (!m_linkPollTimer) {
+        m_linkPollTimer = new QTimer(this);
+        m_linkPollTimer->setObjectName(QStringLiteral("linkPollTimer"));
+        m_linkPollTimer->setInterval(kLinkPollMs);
+        connect(m_linkPollTimer, &QTimer::timeout, this, &Widget::reconcileLink);
+    }
+    const bool needed = checkAgain || !m_notificationsWork || m_baseUnopened;
+    if (needed && !m_linkPollTimer->isActive())
+        m_linkPollTimer->start();
+    else if (!needed)
+        m_linkPollTimer->stop();
 }
 
 void Widget::slot_CloseUSBthread()
@@ -129,28 +205,56 @@ void Widget::slot_CloseUSBthread()
     m_arrivalLatch = false;
     m_removalLatch = true;
     m_deviceFound = false;
+    onLinkDown();
     m_readBackTimer->stop();
     m_liveStatusTimer->stop();
     m_ledTimer->stop();
 
+    // Every lamp of the connection sequence goes grey, wherever it stood,
+    // and the next link plays it from its first step.
+    m_connectionStep = 0;
+    const QString lampOff = tr(protocol::HeaderLampOffStyle);
+    for (const protocol::HeaderLampGroupInfo &group : protocol::headerLampGroups()) {
+        for (const char *name : group.lamps) {
+            if (auto *lamp = findChild<QLabel *>(QLatin1String(name)))
+                lamp->setStyleSheet(lampOff);
+        }
+    }
     for (QLabel *lamp : {ui->label_54, ui->label_56, ui->label_62})
-        lamp->setStyleSheet(tr(kGreyLinkLamp));
+        lamp->setStyleSheet(tr(protocol::LinkLampOffStyle));
     ui->label_16->setText(tr("0"));
     ui->label_33->setText(tr("0"));
     for (auto *gauge : {ui->progressBar, ui->progressBar_2, ui->progressBar_3, ui->progressBar_4,
                         ui->progressBar_5, ui->progressBar_6})
         gauge->setValue(0);
-    const QString greyLed = tr(kGreyLed);
+    const QString greyLed = tr(protocol::buttonLedStyle(false));
     for (QLabel *led : qAsConst(m_buttonLeds))
         led->setStyleSheet(greyLed);
+    const QString greyLamp = tr(protocol::pilotLampStyle(protocol::PilotLook::Grey));
     for (QLabel *lamp : qAsConst(m_pilotLamps))
-        lamp->setStyleSheet(greyLed);
+        lamp->setStyleSheet(greyLamp);
     // The live display starts from scratch on the next connection.
     m_buttonsShown = false;
     m_shownStatusCode = -1;
 
     if (m_reader)
         m_reader->StopOrStart(m_deviceFound);
+}
+
+void Widget::refuseFirmware(quint16 version)
+{
+    const bool linked = m_deviceFound;
+    if (linked)
+        m_refusedPath = m_devicePath;
+    slot_CloseUSBthread();
+    // The reason stays in view: the refused version, not "0".
+    ui->label_16->setText(QString::number(version));
+    if (!linked || m_firmwareNoticeShown)
+        return;
+    m_firmwareNoticeShown = true;
+    showNotice("firmwareNotice", language::messageText(language::FirmwareTooOldMessage)
+                                     .arg(version)
+                                     .arg(protocol::MinimumFirmwareVersion));
 }
 
 void Widget::TimerStatius(bool blset)
@@ -188,13 +292,22 @@ void Widget::closeReadHandle()
     m_readHandle.reset();
 }
 
-void Widget::notifyPermissionProblem()
+void Widget::notifyOpenProblem(device::OpenError error)
 {
-    if (m_permissionNoticeShown)
+    if (error == device::OpenError::Busy) {
+        if (m_busyNoticeShown)
+            return;
+        m_busyNoticeShown = true;
+        qCWarning(lcLink) << "wheel base present but held by another program";
+        showNotice("busyNotice", language::messageText(language::BaseInUseMessage));
+        return;
+    }
+    if (error != device::OpenError::PermissionDenied || m_permissionNoticeShown)
         return;
     m_permissionNoticeShown = true;
+    qCWarning(lcLink) << "wheel base present but its node cannot be opened";
+#ifdef Q_OS_LINUX
     const bool chinese = QLocale().language() == QLocale::Chinese;
-    const QString title = chinese ? QStringLiteral("信息") : QStringLiteral("information");
     const QString text =
         chinese ? QStringLiteral("已检测到方向盘基座，但当前用户无权访问它。\n"
                                  "请安装 velorax-manager 软件包（或把其 udev 规则 "
@@ -204,30 +317,50 @@ void Widget::notifyPermissionProblem()
                                  "Install the velorax-manager package (or copy its udev rule "
                                  "60-velorax-wheelbase.rules to /etc/udev/rules.d), then unplug "
                                  "the wheel base and plug it in again.");
-    qCWarning(lcLink) << "wheel base present but its node cannot be opened";
+#else
+    const QString text = language::messageText(language::BaseAccessDeniedMessage);
+#endif
+    showNotice("permissionNotice", text);
+}
+
+void Widget::showNotice(const char *objectName, const QString &text)
+{
+    const bool chinese = QLocale().language() == QLocale::Chinese;
+    const QString title = chinese ? QStringLiteral("信息") : QStringLiteral("information");
     auto *box = new QMessageBox(QMessageBox::Information, title, text, QMessageBox::Ok, this);
-    box->setObjectName(QStringLiteral("permissionNotice"));
+    box->setObjectName(QLatin1String(objectName));
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->open();
 }
 
 void Widget::customEvent(QEvent *event)
 {
+    if (event->type() == ReaderDisconnectEvent::kType) {
+        // The reader saw the base go: a removal of the open node, whether or
+        // not a notification follows. A notice about an earlier handle is late.
+        const auto *notice = static_cast<const ReaderDisconnectEvent *>(event);
+        if (m_deviceFound && m_readHandle && notice->channel() == m_readHandle.get()) {
+            qCDebug(lcLink) << "the read handle reports the base gone";
+            slot_CloseUSBthread();
+            // Still plugged in after all (a reset): the next check reopens it.
+            updateLinkPolling(true);
+        }
+        return;
+    }
     if (event->type() != USBEvent::kType)
         return;
     const auto *report = dynamic_cast<const USBEvent *>(event);
     if (!report)
         return;
-    if (report->reportId() == 0x01) {
+    if (report->reportId() == protocol::LiveReportId) {
         m_liveReport = report->bytes();
         return;
     }
-    if (report->reportId() != 0x80)
+    if (report->reportId() != protocol::VendorReportId)
         return;
     const QByteArray &bytes = report->bytes();
-    const int subCommand = bytes.size() > 1 ? quint8(bytes.at(1)) : -1;
-    if (isFiledSubCommand(subCommand))
-        m_filed[subCommand] = {bytes, true};
+    if (bytes.size() > 1 && protocol::isKeptSubCommand(quint8(bytes.at(1))))
+        m_filed[quint8(bytes.at(1))] = {bytes, true};
     if (!m_readBackTimer->isActive())
         m_readBackTimer->start();
 }
@@ -250,8 +383,8 @@ int Widget::SendDataToUsb(const QByteArray &WriteToDeiverBuffer)
 
 int Widget::SendDataToUsbByFrame(const QByteArray &WriteToDeiverBuffer)
 {
-    QByteArray frame = WriteToDeiverBuffer.left(kOutputFrameSize);
-    frame.append(QByteArray(kOutputFrameSize - frame.size(), '\0'));
+    QByteArray frame = WriteToDeiverBuffer.left(protocol::OutputFrameSize);
+    frame.append(QByteArray(protocol::OutputFrameSize - frame.size(), '\0'));
     if (m_writeHandle)
         m_writeHandle->writeOutputReport(reinterpret_cast<const std::uint8_t *>(frame.constData()),
                                          std::size_t(frame.size()));

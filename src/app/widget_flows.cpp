@@ -5,12 +5,16 @@
 #include "widget.h"
 
 #include "indicators.h"
+#include "languagetable.h"
 #include "parameters.h"
 #include "reports.h"
 
+#include <QComboBox>
 #include <QIcon>
 #include <QLineEdit>
 #include <QLoggingCategory>
+#include <QScopedValueRollback>
+#include <QSignalBlocker>
 #include <QSlider>
 #include <QTimer>
 
@@ -45,27 +49,32 @@ const char kSliderTemplate[] =
     "{  background: #7e7e7e;  border-color: #7e7e7e;  }  QSlider::handle:horizontal:disabled "
     "{  background: #7e7e7e;  border: 1px solid #7e7e7e;  border-radius: 4px;  }  ";
 
-// %1: background image (none), %2: hover background, %3: pressed background.
-// A tab, not a space, precedes "background-image".
+// %1: hover background, %2: pressed background. No background image: an empty url makes Qt
+// look for a picture named ":/" on every polish. 14 px: "WriteStorage" fits the 111 px button.
 const char kButtonTemplate[] =
-    "QToolButton{text-align : left; color: rgb(147, 159, 153);\tbackground-image: url(:/%1);"
-    "min-height:20;  font-size : 16px ;font-weight: bold;border:1px   rgb(124,124,124);"
+    "QToolButton{text-align : left; color: rgb(147, 159, 153);"
+    "min-height:20;  font-size : 14px ;font-weight: bold;border:1px   rgb(124,124,124);"
     "background-color: rgba(124,124,124, 0%);padding:1px 1px;border-style: "
     "solid;border-top-left-radius:1px;"
     "  border-top-right-radius:1px; border-radius:5px;padding:1px "
     "1px;/*border-radius控制圆角大小*/ "
     " }  QToolButton:hover{ color: rgb(147, 159, 153);  min-height:20;  border:2px "
-    "  rgb(124,124,124);background-color: %2;padding:2px 4px;border-style:solid;  "
+    "  rgb(124,124,124);background-color: %1;padding:2px 4px;border-style:solid;  "
     "border-top-left-radius:2px;"
     "  border-top-right-radius:2px; border:1px;  border-radius:5px;padding:2px 4px;"
     "} QToolButton:pressed{ color: rgb(147, 159, 153);  min-height:20;  border:2px "
-    "  rgb(124,124,124);background-color: %3;padding:2px 4px;border-style:solid;  "
+    "  rgb(124,124,124);background-color: %2;padding:2px 4px;border-style:solid;  "
     "border-top-left-radius:2px;"
     "  border-top-right-radius:2px; border:1px;  border-radius:5px;padding:2px 4px;"
-    "background-color: %3s; } ";
+    "background-color: %2; } ";
 
 // %1: the title colour.
 const char kTitleTemplate[] = "font-size:22px;color:%1;";
+
+// The form styles the combo boxes' drop-down button, which leaves its arrow empty: the arrow
+// picture in the combo text's grey, at its own size.
+const char kComboArrow[] =
+    "QComboBox::down-arrow{image: url(:/comboarrow.png); width: 12px; height: 8px;}";
 
 const char kPageBackground[] =
     "#page{background-color:qlineargradient(spread:pad, x1:0, y1:0, x2:0, y2:1, stop:0 "
@@ -91,6 +100,61 @@ const char kTabMessage[] =
 
 // ---- Helpers ----------------------------------------------------------------------------------
 
+// Consecutive refusals before the user is told and the link lamps turn red.
+constexpr int kRefusalsBeforeNotice = 3;
+constexpr int kFactoryResetTimeoutMs = 10000;
+
+quint32 bitOf(protocol::Parameter parameter)
+{
+    return 1u << static_cast<int>(parameter);
+}
+
+quint32 groupBits(protocol::ParameterGroup group)
+{
+    quint32 bits = 0;
+    for (const protocol::ParameterInfo &info : protocol::parameterTable()) {
+        if (info.group == group)
+            bits |= bitOf(info.parameter);
+    }
+    return bits;
+}
+
+// The values of a slider group as they go out. Each slider holds the last
+// value its field's validator accepted, clamped to its range; a field left
+// empty, holding a lone "-" or a number the slider could not take is shown
+// the slider's value again, so that what is sent is what is shown.
+protocol::ParameterValues shownValues(const QVector<const protocol::ParameterInfo *> &parameters,
+                                      const QList<QSlider *> &sliders,
+                                      const QList<QLineEdit *> &edits)
+{
+    protocol::ParameterValues values;
+    for (int i = 0; i < parameters.size(); ++i) {
+        QSlider *slider = sliders.value(i);
+        if (!slider)
+            continue;
+        const QString text = QString::number(slider->value());
+        if (QLineEdit *edit = edits.value(i); edit && edit->text() != text) {
+            const QSignalBlocker quiet(edit);
+            edit->setText(text);
+        }
+        values.setValue(parameters.at(i)->parameter, slider->value());
+    }
+    return values;
+}
+
+void setLinkLamps(const QWidget *window, const char *style)
+{
+    const QString sheet = Widget::tr(style);
+    for (const protocol::HeaderLampGroupInfo &group : protocol::headerLampGroups()) {
+        if (group.group != protocol::HeaderLampGroup::Link)
+            continue;
+        for (const char *name : group.lamps) {
+            if (auto *lamp = window->findChild<QLabel *>(QLatin1String(name)))
+                lamp->setStyleSheet(sheet);
+        }
+    }
+}
+
 void showNumber(QLabel *label, int value)
 {
     const QString text = QString::number(value);
@@ -104,6 +168,9 @@ void showNumber(QLabel *label, int value)
 
 int Widget::SetSendMachineryData()
 {
+    // Center applies to the one report this call builds, whether or not it goes out.
+    const bool center = m_centerCommandByte == protocol::CenterCommand;
+    m_centerCommandByte = 0;
     if (!m_machineSendArmed) {
         // Nothing to send until a slider, Enter or Center arms the group, and
         // each of those restarts the timer or sends at once: a disarmed timer
@@ -112,17 +179,17 @@ int Widget::SetSendMachineryData()
         return -1;
     }
     m_machineSendTimer->stop();
-
-    protocol::ParameterValues values;
-    const QVector<const protocol::ParameterInfo *> parameters = protocol::machineParameters();
-    for (int i = 0; i < parameters.size(); ++i) {
-        if (const QLineEdit *edit = m_machineEdits.value(i))
-            values.setValue(parameters.at(i)->parameter, protocol::valueFromText(edit->text()));
-    }
-    m_machineRecord = protocol::machineSettingsReport(values, m_centerCommandByte);
-    SendDataToUsb(m_machineRecord);
-    // Center applies to one report only, whether or not it went out.
-    m_centerCommandByte = 0;
+    // Until the base's values are known the user's changes are held back;
+    // they go out with the read-back (sendHeldBackValues).
+    if (!baseValuesKnown(protocol::ParameterGroup::Machine))
+        return -1;
+    const std::optional<QByteArray> report = protocol::checkedMachineSettingsReport(
+        shownValues(protocol::machineParameters(), m_machineSliders, m_machineEdits), center);
+    if (!report)
+        return -1;
+    m_machineRecord = *report;
+    if (sendFeature(m_machineRecord) == 1)
+        m_heldBackValues &= ~groupBits(protocol::ParameterGroup::Machine);
     return 0;
 }
 
@@ -133,17 +200,16 @@ int Widget::SetSendGamesData()
         return -1;
     }
     m_gameSendTimer->stop();
-
-    protocol::ParameterValues values;
-    const QVector<const protocol::ParameterInfo *> parameters =
-        protocol::gameParametersInSendOrder();
-    for (int i = 0; i < parameters.size(); ++i) {
-        // A control disabled by the effect mask is still sent with its value.
-        if (const QLineEdit *edit = m_gameEditsSendOrder.value(i))
-            values.setValue(parameters.at(i)->parameter, protocol::valueFromText(edit->text()));
-    }
-    m_gameRecord = protocol::gameSettingsReport(values);
-    SendDataToUsb(m_gameRecord);
+    if (!baseValuesKnown(protocol::ParameterGroup::Game))
+        return -1;
+    // A control disabled by the effect mask is still sent with its value.
+    const std::optional<QByteArray> report = protocol::checkedGameSettingsReport(shownValues(
+        protocol::gameParametersInSendOrder(), m_gameSlidersSendOrder, m_gameEditsSendOrder));
+    if (!report)
+        return -1;
+    m_gameRecord = *report;
+    if (sendFeature(m_gameRecord) == 1)
+        m_heldBackValues &= ~groupBits(protocol::ParameterGroup::Game);
     return 0;
 }
 
@@ -152,7 +218,7 @@ int Widget::ReadOrSaveValue()
     m_readStoreRecord = protocol::readStoreRequest(m_readRequestByte, m_storeRequestByte);
     m_readRequestByte = 0;
     m_storeRequestByte = 0;
-    SendDataToUsb(m_readStoreRecord);
+    sendFeature(m_readStoreRecord);
     return 0;
 }
 
@@ -160,12 +226,113 @@ int Widget::EightZeroZeroFour()
 {
     if (!m_comboSendArmed)
         return -1;
+    // A choice in either combo is the user's; the other index must be known too.
+    if (sender() == ui->colorComboBox)
+        noteValueSet(protocol::Parameter::Suspension);
+    else if (sender() == ui->colorComboBox_2)
+        noteValueSet(protocol::Parameter::Response);
+    if (!baseValuesKnown(protocol::ParameterGroup::Choice))
+        return -1;
     protocol::ParameterValues values;
     values.setValue(protocol::Parameter::Suspension, ui->colorComboBox->currentIndex());
     values.setValue(protocol::Parameter::Response, ui->colorComboBox_2->currentIndex());
-    m_modeRecord = protocol::modeReport(values);
-    SendDataToUsb(m_modeRecord);
+    const std::optional<QByteArray> report = protocol::checkedModeReport(values);
+    if (!report)
+        return -1;
+    m_modeRecord = *report;
+    if (sendFeature(m_modeRecord) == 1)
+        m_heldBackValues &= ~groupBits(protocol::ParameterGroup::Choice);
     return 0;
+}
+
+int Widget::sendFeature(const QByteArray &report)
+{
+    const int result = SendDataToUsb(report);
+    if (result == 1) {
+        if (m_refusedInARow >= kRefusalsBeforeNotice)
+            setLinkLamps(this, protocol::LinkLampConnectedStyle);
+        m_refusedInARow = 0;
+    } else if (result == 0) {
+        // The transfer is over, refused: the next send is tried again rather
+        // than dropped until the base is plugged in anew.
+        m_featureSendBusy = false;
+        ++m_refusedInARow;
+        qCWarning(lcFlows) << "the base refused" << report.left(4).toHex(' ') << "-"
+                           << m_refusedInARow << "in a row";
+        if (m_refusedInARow >= kRefusalsBeforeNotice) {
+            setLinkLamps(this, protocol::LinkLampFaultStyle);
+            if (!m_refusalNoticeShown) {
+                m_refusalNoticeShown = true;
+                showNotice("refusalNotice",
+                           language::messageText(language::BaseRefusesSettingsMessage));
+            }
+        }
+    }
+    return result;
+}
+
+void Widget::requestBaseSettings()
+{
+    m_readRequestByte = protocol::ReadRequestValue;
+    ReadOrSaveValue();
+}
+
+bool Widget::baseValuesKnown(protocol::ParameterGroup group) const
+{
+    const quint32 bits = groupBits(group);
+    return (m_knownValues & bits) == bits;
+}
+
+void Widget::noteValueSet(protocol::Parameter parameter)
+{
+    if (m_applyingBaseValues)
+        return;
+    // Set before the rest of its group is known: kept through the read-back
+    // and sent with it.
+    if (!baseValuesKnown(protocol::parameterInfo(parameter).group))
+        m_heldBackValues |= bitOf(parameter);
+    m_knownValues |= bitOf(parameter);
+}
+
+void Widget::sendHeldBackValues(protocol::ParameterGroup group)
+{
+    if (!baseValuesKnown(group) || !(m_heldBackValues & groupBits(group)))
+        return;
+    switch (group) {
+    case protocol::ParameterGroup::Machine:
+        m_machineSendArmed = true;
+        SetSendMachineryData();
+        break;
+    case protocol::ParameterGroup::Game:
+        m_gameSendArmed = true;
+        SetSendGamesData();
+        break;
+    case protocol::ParameterGroup::Choice:
+        EightZeroZeroFour();
+        break;
+    }
+}
+
+void Widget::onLinkDown()
+{
+    // A new link starts from the base's values again; only what the user
+    // set and has not been sent is kept.
+    m_knownValues = m_heldBackValues;
+    m_refusedInARow = 0;
+    m_refusalNoticeShown = false;
+    if (m_factoryResetTimer && m_factoryResetTimer->isActive())
+        endFactoryResetWait(true);
+}
+
+void Widget::endFactoryResetWait(bool linkLost)
+{
+    m_factoryResetTimer->stop();
+    ui->Factory_wait->hide();
+    showNotice("factoryResetNotice",
+               language::messageText(linkLost ? language::FactoryResetLinkLostMessage
+                                              : language::FactoryResetUnconfirmedMessage));
+    if (!linkLost)
+        requestBaseSettings();
 }
 
 // Declared by the interface; the base has no use for them.
@@ -203,8 +370,20 @@ void Widget::on_tbt_original_state_clicked()
     m_modeRecord = protocol::factoryResetRequest();
     // The indicator waits for the base's acknowledgement, so it only makes
     // sense when the request actually went out.
-    if (SendDataToUsb(m_modeRecord) == 1)
-        ui->Factory_wait->show();
+    if (sendFeature(m_modeRecord) != 1)
+        return;
+    // The base's values change: nothing more is sent until they are read.
+    m_knownValues = m_heldBackValues;
+    ui->Factory_wait->show();
+    if (!m_factoryResetTimer) {
+        m_factoryResetTimer = new QTimer(this);
+        m_factoryResetTimer->setObjectName(QStringLiteral("factoryResetTimeout"));
+        m_factoryResetTimer->setSingleShot(true);
+        m_factoryResetTimer->setInterval(kFactoryResetTimeoutMs);
+        connect(m_factoryResetTimer, &QTimer::timeout, this,
+                [this] { endFactoryResetWait(false); });
+    }
+    m_factoryResetTimer->start();
 }
 
 void Widget::Slot_SengDataFromkeyPressEvent()
@@ -212,19 +391,32 @@ void Widget::Slot_SengDataFromkeyPressEvent()
     if (ui->stackedWidget->currentIndex() != 0)
         return;
     // Enter sends each settings report whose group is not armed (typed values),
-    // and nothing when both are armed (their timers will send).
-    if (!m_machineSendArmed) {
-        m_machineSendArmed = true;
-        SetSendMachineryData();
-    }
-    if (m_gameSendArmed)
-        return;
-    m_gameSendArmed = true;
-    SetSendGamesData();
+    // and nothing when both are armed (their timers will send). A group whose
+    // values are not known yet asks the base for them instead, once.
+    bool readRequested = false;
+    const auto sendTyped = [&](bool &armed, protocol::ParameterGroup group, int (Widget::*send)()) {
+        if (armed)
+            return;
+        if (!baseValuesKnown(group)) {
+            if (!readRequested)
+                requestBaseSettings();
+            readRequested = true;
+            return;
+        }
+        armed = true;
+        (this->*send)();
+    };
+    sendTyped(m_machineSendArmed, protocol::ParameterGroup::Machine, &Widget::SetSendMachineryData);
+    sendTyped(m_gameSendArmed, protocol::ParameterGroup::Game, &Widget::SetSendGamesData);
 }
 
 void Widget::on_toolButton_3_clicked()
 {
+    // Centring with values nobody read would send them too: read first.
+    if (!baseValuesKnown(protocol::ParameterGroup::Machine)) {
+        requestBaseSettings();
+        return;
+    }
     m_centerCommandByte = protocol::CenterCommand;
     m_machineSendArmed = true;
     SetSendMachineryData();
@@ -238,8 +430,7 @@ void Widget::on_ForceFeedback_clicked()
 
 void Widget::on_tbt_readdata_clicked()
 {
-    m_readRequestByte = protocol::ReadRequestValue;
-    ReadOrSaveValue();
+    requestBaseSettings();
 }
 
 // ---- Read-back ----------------------------------------------------------------------------------
@@ -288,23 +479,15 @@ void Widget::applyMachineSettingsEcho(const QByteArray &report)
         qCWarning(lcFlows) << "machine settings report too short:" << report.toHex(' ');
         return;
     }
-    // Each value goes into its field first: the slider follows through the
-    // binding and the group ends disarmed, so nothing is echoed to the base.
+    // Byte [4] of an echo is never taken as a command: Center alone sets it.
     const QVector<const protocol::ParameterInfo *> machine = protocol::machineParameters();
     for (const protocol::ParameterInfo *parameter :
          protocol::reportParameters(protocol::SubCommand::MachineSettings)) {
         const int position = machine.indexOf(parameter);
-        const int value = echo->values.value(parameter->parameter);
-        if (QLineEdit *edit = m_machineEdits.value(position))
-            edit->setText(QString::number(value));
-        if (QSlider *slider = m_machineSliders.value(position))
-            slider->setValue(value);
-        if (parameter->parameter == protocol::Parameter::Angle) {
-            m_angleRange = quint16(value);
-            ui->gaugeArc->setRange(-(value / 2), value / 2);
-            m_centerCommandByte = echo->centerCommand;
-        }
+        showBaseValue(parameter, m_machineSliders.value(position), m_machineEdits.value(position),
+                      echo->values.value(parameter->parameter));
     }
+    sendHeldBackValues(protocol::ParameterGroup::Machine);
 }
 
 void Widget::applyGameSettingsEcho(const QByteArray &report)
@@ -317,9 +500,38 @@ void Widget::applyGameSettingsEcho(const QByteArray &report)
     const QVector<const protocol::ParameterInfo *> parameters =
         protocol::gameParametersInSendOrder();
     for (int i = 0; i < parameters.size(); ++i) {
-        if (QLineEdit *edit = m_gameEditsSendOrder.value(i))
-            edit->setText(QString::number(echo->values.value(parameters.at(i)->parameter)));
+        showBaseValue(parameters.at(i), m_gameSlidersSendOrder.value(i),
+                      m_gameEditsSendOrder.value(i),
+                      echo->values.value(parameters.at(i)->parameter));
     }
+    sendHeldBackValues(protocol::ParameterGroup::Game);
+}
+
+void Widget::showBaseValue(const protocol::ParameterInfo *parameter, QSlider *slider,
+                           QLineEdit *edit, int value)
+{
+    const quint32 bit = bitOf(parameter->parameter);
+    // A value the user set before the base's were known waits to be sent.
+    if (m_heldBackValues & bit)
+        return;
+    // Out of range: the field shows what the slider can hold, and that is
+    // what a later send carries.
+    const int shown = parameter->range.bounded(value);
+    if (shown != value)
+        qCWarning(lcFlows) << "the base reported" << parameter->name << value << "- shown as"
+                           << shown;
+    // Into the field first: the slider follows through the binding and the
+    // group ends disarmed, so nothing is echoed to the base.
+    const QScopedValueRollback<bool> applying(m_applyingBaseValues, true);
+    if (edit)
+        edit->setText(QString::number(shown));
+    if (slider)
+        slider->setValue(shown);
+    if (parameter->parameter == protocol::Parameter::Angle) {
+        m_angleRange = quint16(shown);
+        ui->gaugeArc->setRange(-(shown / 2), shown / 2);
+    }
+    m_knownValues |= bit;
 }
 
 void Widget::applyModeEcho(const QByteArray &report)
@@ -329,11 +541,28 @@ void Widget::applyModeEcho(const QByteArray &report)
         qCWarning(lcFlows) << "mode report too short:" << report.toHex(' ');
         return;
     }
-    // The base's own choice is shown, not sent back.
+    // The base's own choice is shown, not sent back. An index the combo does
+    // not have keeps the current choice, which stays unknown if nobody read
+    // or set it.
     m_comboSendArmed = false;
-    ui->colorComboBox->setCurrentIndex(echo->values.value(protocol::Parameter::Suspension));
-    ui->colorComboBox_2->setCurrentIndex(echo->values.value(protocol::Parameter::Response));
+    const std::pair<protocol::Parameter, QComboBox *> combos[] = {
+        {protocol::Parameter::Suspension, ui->colorComboBox},
+        {protocol::Parameter::Response, ui->colorComboBox_2}};
+    for (const auto &entry : combos) {
+        const quint32 bit = bitOf(entry.first);
+        const int index = echo->values.value(entry.first);
+        if (m_heldBackValues & bit)
+            continue;
+        if (index < 0 || index >= entry.second->count()) {
+            qCWarning(lcFlows) << "the base reported" << protocol::parameterInfo(entry.first).name
+                               << "index" << index << "- not an item, choice kept";
+            continue;
+        }
+        entry.second->setCurrentIndex(index);
+        m_knownValues |= bit;
+    }
     m_comboSendArmed = true;
+    sendHeldBackValues(protocol::ParameterGroup::Choice);
 }
 
 void Widget::applyFactoryResetAck(const QByteArray &report)
@@ -342,10 +571,11 @@ void Widget::applyFactoryResetAck(const QByteArray &report)
         protocol::decodeFactoryResetReply(report);
     if (!reply || !reply->acknowledged)
         return;
+    if (m_factoryResetTimer)
+        m_factoryResetTimer->stop();
     ui->Factory_wait->hide();
     // The factory values arrive as the answer to a fresh read request.
-    m_readRequestByte = protocol::ReadRequestValue;
-    ReadOrSaveValue();
+    requestBaseSettings();
 }
 
 void Widget::applyStatusReport(const QByteArray &report)
@@ -457,7 +687,7 @@ int Widget::slot_VersionCheck(quint16 data)
         return 0;
     qCWarning(lcFlows) << "firmware version" << data << "is older than"
                        << protocol::MinimumFirmwareVersion << "- dropping the link";
-    slot_CloseUSBthread();
+    refuseFirmware(data);
     return 1;
 }
 
@@ -472,16 +702,13 @@ int Widget::Slot_FilterVersionColtrol(int Language)
     if (Language == QLocale::Chinese) {
         ui->label_52->setText(QStringLiteral("滤波频率"));
         ui->label_35->setText(tr("滤波频率"));
-        ui->colorComboBox->addItem(QIcon(), tr("偏软"));
-        ui->colorComboBox->addItem(QIcon(), tr("适中"));
-        ui->colorComboBox->addItem(QIcon(), tr("偏硬"));
     } else {
         ui->label_35->setText(tr("Filter"));
         ui->label_52->setText(QStringLiteral("FilterFrequency"));
-        ui->colorComboBox->addItem(QIcon(), tr("Soft"));
-        ui->colorComboBox->addItem(QIcon(), tr("Normal"));
-        ui->colorComboBox->addItem(QIcon(), tr("Hard"));
     }
+    ui->colorComboBox->addItems(
+        language::comboItems(QLatin1String(language::SuspensionCombo),
+                             Language == QLocale::Chinese ? language::Chinese : language::English));
 
     ui->lb_softwareVersion->setText(QString::fromLatin1(kEditionSoftwareVersion));
     const QString edition = tr("Orvex Manager");
@@ -510,7 +737,7 @@ void Widget::applyEditionStyles()
     for (const auto &entry : navigation)
         entry.first->setStyleSheet(QString::fromLatin1(entry.second));
 
-    const QString buttonStyle = QString::fromUtf8(kButtonTemplate).arg(QString(), accent, pressed);
+    const QString buttonStyle = QString::fromUtf8(kButtonTemplate).arg(accent, pressed);
     for (QToolButton *button :
          {ui->toolButton_3, ui->tbt_readdata, ui->tbt_savedata, ui->toolButton_5})
         button->setStyleSheet(buttonStyle);
@@ -525,6 +752,12 @@ void Widget::applyEditionStyles()
     for (QLabel *title :
          {ui->labelJump_4, ui->labelJump_6, ui->labelJump_8, ui->labelJump_11, ui->labelJump_12})
         title->setStyleSheet(titleStyle);
+
+    const QString comboArrow = QString::fromLatin1(kComboArrow);
+    for (QComboBox *combo : findChildren<QComboBox *>()) {
+        if (!combo->styleSheet().contains(comboArrow))
+            combo->setStyleSheet(combo->styleSheet() + comboArrow);
+    }
 
     ui->frame_15->setStyleSheet(QStringLiteral("#frame_15{background-color:#202226;}"));
     ui->frame_17->setStyleSheet(QStringLiteral("#frame_17{background-color:#202226;}"));

@@ -5,6 +5,7 @@
 #include "widget.h"
 
 #include "helptext.h"
+#include "indicators.h"
 #include "inifile.h"
 #include "languagetable.h"
 #include "parameters.h"
@@ -186,6 +187,12 @@ void Widget::SetWidgetLanguage(int index)
         if (auto *label = findChild<QLabel *>(QLatin1String(fixed.control)))
             label->setText(QString::fromUtf8(fixed.text));
     }
+    for (const protocol::ParameterInfo &info : protocol::parameterTable()) {
+        if (!info.controls.rangeLabel)
+            continue;
+        if (auto *label = findChild<QLabel *>(QLatin1String(info.controls.rangeLabel)))
+            label->setText(language::rangeText(info.range));
+    }
 
     applyLanguageTexts(index);
     refillChoiceCombos(index);
@@ -311,9 +318,8 @@ void Widget::SetImagePilot(int ncolor)
     if (m_buttonLeds.size() <= kLedPosition)
         return;
     m_buttonLeds.at(kLedPosition)
-        ->setStyleSheet(ncolor == 1
-                            ? tr("color: rgb(255, 255, 255);image: url(://LedRedThree.png);")
-                            : tr("color: rgb(255, 255, 255);image: url(://LEDGrayG.png);"));
+        ->setStyleSheet(
+            tr(ncolor == 1 ? protocol::ButtonLedAlertStyle : protocol::ButtonLedOffStyle));
     // The live display restyles LEDs only on change; make it look again.
     m_buttonsShown = false;
 }

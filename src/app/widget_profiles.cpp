@@ -8,17 +8,18 @@
 #include "widget.h"
 
 #include "inifile.h"
+#include "languagetable.h"
 #include "parameters.h"
 #include "profilefolder.h"
 #include "profileslogging.h"
 #include "profilestore.h"
 #include "switchbutton.h"
+#include "velorax_resources.h"
 
 #include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QLineEdit>
 #include <QLocale>
 #include <QMessageBox>
 #include <QSlider>
@@ -80,25 +81,50 @@ template <typename T> T *control(const QWidget *window, const char *objectName)
     return found;
 }
 
-// Sets the control of one parameter to a stored number. Sliders clamp to
-// their range; a selector keeps its choice when the profile names an item it
-// does not have, so that no undefined mode is shown, stored or sent.
+// True when a stored number can set its parameter's control: sliders clamp
+// to their range; a selector keeps its choice when the profile names an item
+// it does not have, so that no undefined mode is shown, stored or sent.
+bool isApplicable(const QWidget *window, const protocol::ParameterInfo &info, int number)
+{
+    if (info.group != protocol::ParameterGroup::Choice)
+        return control<QSlider>(window, info.controls.slider) != nullptr;
+    const auto *combo = control<QComboBox>(window, info.controls.combo);
+    if (combo && number >= 0 && number < combo->count())
+        return true;
+    qCWarning(lcProfiles) << info.name << "index" << number << "is not an item of"
+                          << info.controls.combo << "- left as it was";
+    return false;
+}
+
+// Sets the control of one parameter to a stored number.
 void applyParameter(const QWidget *window, const protocol::ParameterInfo &info, int number)
 {
-    if (info.group == protocol::ParameterGroup::Choice) {
-        auto *combo = control<QComboBox>(window, info.controls.combo);
-        if (!combo)
-            return;
-        if (number < 0 || number >= combo->count()) {
-            qCWarning(lcProfiles) << info.name << "index" << number << "is not an item of"
-                                  << info.controls.combo << "- left as it was";
-            return;
-        }
-        combo->setCurrentIndex(number);
+    if (!isApplicable(window, info, number))
         return;
+    if (info.group == protocol::ParameterGroup::Choice)
+        control<QComboBox>(window, info.controls.combo)->setCurrentIndex(number);
+    else
+        control<QSlider>(window, info.controls.slider)->setValue(number);
+}
+
+// The parameter keys a save writes that `values` lacks, as "group/key".
+QStringList missingParameterKeys(const profiles::ProfileValues &values)
+{
+    QStringList missing;
+    for (const protocol::ProfileStep &step : protocol::profileWriteOrder()) {
+        const protocol::ProfileKey key = protocol::profileKey(step);
+        if (step.item == protocol::ProfileItem::ParameterValue &&
+            !values.contains(QLatin1String(key.group), QLatin1String(key.key)))
+            missing.append(QLatin1String(key.group) + QLatin1Char('/') + QLatin1String(key.key));
     }
-    if (auto *slider = control<QSlider>(window, info.controls.slider))
-        slider->setValue(number);
+    return missing;
+}
+
+void showDamagedProfile(QWidget *parent, const QStringList &missing)
+{
+    QMessageBox::information(parent, informationTitle(),
+                             language::messageText(language::DamagedProfileMessage)
+                                 .arg(missing.join(QLatin1Char('\n'))));
 }
 
 void applyProfile(const QWidget *window, const profiles::ProfileValues &values)
@@ -120,16 +146,17 @@ void applyProfile(const QWidget *window, const profiles::ProfileValues &values)
     }
 }
 
-// The stored text of one parameter: a line edit's text exactly (it may be
-// empty or a lone "-" while the user types), a selector's index in decimal.
+// The stored text of one parameter: the value its slider holds, which is
+// what a send carries (a field may be empty or a lone "-" while the user
+// types), or a selector's index, in decimal.
 QString parameterText(const QWidget *window, const protocol::ParameterInfo &info)
 {
     if (info.group == protocol::ParameterGroup::Choice) {
         const auto *combo = control<QComboBox>(window, info.controls.combo);
         return QString::number(combo ? combo->currentIndex() : 0);
     }
-    const auto *edit = control<QLineEdit>(window, info.controls.lineEdit);
-    return edit ? edit->text() : QString();
+    const auto *slider = control<QSlider>(window, info.controls.slider);
+    return slider ? QString::number(slider->value()) : QString();
 }
 
 QVector<profiles::ProfileEntry> profileEntries(const QWidget *window)
@@ -158,19 +185,57 @@ QVector<profiles::ProfileEntry> profileEntries(const QWidget *window)
     return entries;
 }
 
-// Creates a new profile at target from the default profile in the folder, or
-// from the shipped one when that is gone or is no profile any more.
-bool createProfileFromDefault(const QString &folder, const QString &target)
+// What a new profile starts from: the default profile in the folder, or the
+// shipped one when that is gone or is no profile any more.
+QByteArray defaultProfileBytes(const QString &folder)
 {
     const QString folderDefault =
         folder + QLatin1Char('/') + QLatin1String(profiles::kDefaultProfileName);
-    const QFileInfo info(folderDefault);
-    if (info.isFile() && info.size() <= profiles::kMaxProfileBytes &&
-        profiles::installResourceCopy(folderDefault, target))
-        return true;
-    qCInfo(lcProfiles) << "no usable" << folderDefault << "- starting" << target
-                       << "from the shipped default profile";
-    return profiles::installResourceCopy(QLatin1String(profiles::kDefaultProfileResource), target);
+    QByteArray bytes;
+    if (profiles::readFileLimited(folderDefault, profiles::kMaxProfileBytes, &bytes) ==
+        profiles::ReadStatus::Ok)
+        return bytes;
+    qCInfo(lcProfiles) << "no usable" << folderDefault << "- starting from the shipped one";
+    veloraxInitResources();
+    QFile shipped(QLatin1String(profiles::kDefaultProfileResource));
+    return shipped.open(QIODevice::ReadOnly) ? shipped.readAll() : QByteArray();
+}
+
+bool inFolder(const QString &path, const QString &folder)
+{
+    return QDir::cleanPath(QFileInfo(path).absolutePath()) ==
+           QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
+}
+
+// Tells the user why a profile could not be read or written; a missing file
+// keeps its own box.
+void showProfileProblem(QWidget *parent, const QString &path, const profiles::FileProblem &problem)
+{
+    const QString name = QDir::toNativeSeparators(path);
+    QString text;
+    switch (problem.kind) {
+    case profiles::FileProblem::None:
+        return;
+    case profiles::FileProblem::Missing:
+        showFileNotExists(parent);
+        return;
+    case profiles::FileProblem::NotAFile:
+        text = language::messageText(language::ProfileIsFolderMessage).arg(name);
+        break;
+    case profiles::FileProblem::TooLarge:
+        text = language::messageText(language::ProfileTooLargeMessage).arg(name);
+        break;
+    case profiles::FileProblem::NoPermission:
+        text = language::messageText(language::ProfileNoAccessMessage).arg(name);
+        break;
+    case profiles::FileProblem::Busy:
+        text = language::messageText(language::ProfileBusyMessage).arg(name);
+        break;
+    case profiles::FileProblem::IoError:
+        text = language::messageText(language::ProfileIoErrorMessage).arg(name, problem.detail);
+        break;
+    }
+    QMessageBox::information(parent, informationTitle(), text);
 }
 
 } // namespace
@@ -198,7 +263,7 @@ int Widget::InitSliderValue()
         // Gone since the list was built, or nothing this tool can read (not a
         // file, unreadable, far too large to be a profile).
         qCInfo(lcProfiles) << "cannot load" << path;
-        showFileNotExists(this);
+        showProfileProblem(this, path, values.problem());
         return -1;
     }
 
@@ -218,7 +283,25 @@ int Widget::InitSliderValue()
         break;
     }
 
+    // A profile that lost keys (cut short by a crash, edited elsewhere) is
+    // refused whole rather than loaded as zeros.
+    const QStringList missing = missingParameterKeys(values);
+    if (!missing.isEmpty()) {
+        qCInfo(lcProfiles) << "refused" << path << "- missing" << missing;
+        showDamagedProfile(this, missing);
+        return -1;
+    }
+
     m_dataProfilePath = path;
+    // Its values count as set on this link before the first of them moves a
+    // control, so that the sends they cause may go out.
+    for (const protocol::ProfileStep &step : protocol::profileLoadOrder()) {
+        const protocol::ProfileKey key = protocol::profileKey(step);
+        if (step.item == protocol::ProfileItem::ParameterValue &&
+            isApplicable(this, protocol::parameterInfo(step.parameter),
+                         values.number(QLatin1String(key.group), QLatin1String(key.key))))
+            noteValueSet(step.parameter);
+    }
     applyProfile(this, values);
     qCDebug(lcProfiles) << "loaded" << path;
     return 0;
@@ -227,34 +310,82 @@ int Widget::InitSliderValue()
 int Widget::SaveAsPower(bool Type)
 {
     QString target = m_dataProfilePath;
+    profiles::WriteOptions options;
     if (Type) {
-        const QString chosen =
-            QFileDialog::getSaveFileName(this, tr("Save File"), profileFolder(), tr("*.ini"));
+        QFileDialog dialog(this, tr("Save File"), profileFolder(), tr("*.ini"));
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        // A name typed without an extension gets ".ini" before the dialog
+        // asks whether to replace a file of that name.
+        dialog.setDefaultSuffix(QStringLiteral("ini"));
+        QString chosen;
+        if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+            chosen = dialog.selectedFiles().constFirst();
         // Cancelled, or no name at all: the current profile stays current.
-        if (chosen.isEmpty() || chosen == QLatin1String(".ini"))
+        if (chosen.isEmpty() || QFileInfo(chosen).fileName() == QLatin1String(".ini"))
             return -1;
-        if (!QFileInfo::exists(chosen) && !createProfileFromDefault(profileFolder(), chosen)) {
-            qCWarning(lcProfiles) << "cannot create" << chosen;
-            return -1;
+        if (QFileInfo(chosen).suffix().compare(QLatin1String("ini"), Qt::CaseInsensitive) != 0) {
+            chosen += QStringLiteral(".ini");
+            // The dialog asked about the name without the extension.
+            if (QFileInfo::exists(chosen) &&
+                QMessageBox::question(this, informationTitle(),
+                                      language::messageText(language::ProfileReplaceMessage)
+                                          .arg(QDir::toNativeSeparators(chosen))) !=
+                    QMessageBox::Yes)
+                return -1;
         }
         target = chosen;
+        // A new file starts from the default profile; an existing one the
+        // user agreed to replace keeps its other keys only if it is ours.
+        options.seed = defaultProfileBytes(profileFolder());
+        options.createMissing = true;
+        options.replaceOthers = true;
+    } else {
+        // Only into a profile accepted as this edition's, and still marked so.
+        options.requireOurs = true;
+        if (target.isEmpty()) {
+            qCInfo(lcProfiles) << "no profile chosen; nothing saved";
+            return -1;
+        }
     }
 
     // All keys in one atomic rewrite: a profile is never left half written.
-    switch (profiles::writeProfileValues(target, profileEntries(this))) {
+    profiles::FileProblem problem;
+    switch (profiles::writeProfileValues(target, profileEntries(this), options, &problem)) {
     case profiles::WriteStatus::Written:
-        // Save As makes the new file current once it holds the values.
-        m_dataProfilePath = target;
         qCDebug(lcProfiles) << "saved" << target;
+        // Save As makes the new file current when the list can show it.
+        if (Type && inFolder(target, profileFolder()))
+            setWriteTarget(target);
         return 0;
     case profiles::WriteStatus::Missing:
         qCWarning(lcProfiles) << "profile" << target << "is gone; nothing saved";
         return -1;
+    case profiles::WriteStatus::Refused:
+        qCWarning(lcProfiles) << "profile" << target << "is no longer ours; nothing saved";
+        setWriteTarget(QString());
+        return -1;
     case profiles::WriteStatus::Failed:
         qCWarning(lcProfiles) << "could not save" << target;
+        showProfileProblem(this, target, problem);
         return -1;
     }
     return -1;
+}
+
+void Widget::setWriteTarget(const QString &path)
+{
+    // Only a profile of this edition is written by "WriteStorage" and the
+    // language switch; the list shows it, or nothing when there is none.
+    const bool ours =
+        !path.isEmpty() && QFileInfo(path).isFile() &&
+        profiles::ProfileValues::read(path).editionMarker() == profiles::EditionMarker::Ours;
+    m_dataProfilePath = ours ? path : QString();
+    m_lastLoadedProfileIndex =
+        ours && inFolder(path, profileFolder())
+            ? ui->CB_ReadFile->findText(QFileInfo(path).fileName(),
+                                        Qt::MatchFixedString | Qt::MatchCaseSensitive)
+            : -1;
+    ui->CB_ReadFile->setCurrentIndex(m_lastLoadedProfileIndex);
 }
 
 int Widget::TxtAndIniFile(QString stDirPath, QString stFileName)
@@ -271,7 +402,7 @@ void Widget::on_tbt_savedata_clicked()
 {
     SaveAsPower(false);
     // The base is asked to store its settings whatever happened to the file.
-    m_storeRequestByte = 0x24;
+    m_storeRequestByte = protocol::StoreRequestValue;
     ReadOrSaveValue();
 }
 
@@ -297,25 +428,19 @@ void Widget::Slot_CB_ReadFile(int index)
 void Widget::Slit_InitcbReadFile()
 {
     m_profileListRefreshing = true;
-    const QString folder = profileFolder();
-    const QStringList names = profiles::listProfileFiles(folder);
+    const QStringList names = profiles::listProfileFiles(profileFolder());
     ui->CB_ReadFile->clear();
     ui->CB_ReadFile->addItems(names);
+    // The list shows the profile that is written, or nothing when none is.
+    setWriteTarget(m_dataProfilePath);
     m_profileListRefreshing = false;
-
-    // Item positions move when files are added; the index a refused load
-    // returns to keeps naming the current profile when the list holds it.
-    const QFileInfo current(m_dataProfilePath);
-    if (QDir::cleanPath(current.absolutePath()) ==
-        QDir::cleanPath(QFileInfo(folder).absoluteFilePath())) {
-        const int position = names.indexOf(current.fileName());
-        if (position >= 0)
-            m_lastLoadedProfileIndex = position;
-    }
 }
 
 void Widget::Slot_ReadFileCombined()
 {
+    // Also decides the start-up target: data.ini is written only when it is
+    // a profile of this edition; an unmarked or foreign one stays untouched
+    // until the user chooses it.
     Slit_InitcbReadFile();
     connect(ui->CB_ReadFile, QOverload<int>::of(&QComboBox::activated), this,
             &Widget::Slot_CB_ReadFile, Qt::UniqueConnection);
@@ -333,6 +458,6 @@ int Widget::slot_GameModelServoOrSteper(QString Dir, QString fileName)
         QMessageBox::information(this, tr("information"), tr("File Not Exists"));
         return -1;
     }
-    m_dataProfilePath = path;
+    setWriteTarget(path);
     return 0;
 }

@@ -21,9 +21,17 @@ struct HidInterfaceInfo
     int productId = -1;
 };
 
-enum class OpenError { None, NotFound, PermissionDenied, Other };
+enum class OpenError
+{
+    None,
+    NotFound,
+    PermissionDenied, // the user may not open it (udev rule missing, ...)
+    Busy,             // another program holds it (a sharing violation)
+    Other,
+};
 
-enum class ReadStatus {
+enum class ReadStatus
+{
     Report,       // a report was read; `size` bytes are valid, report id first
     Cancelled,    // cancel() was called, before or during the read
     Error,        // a transient failure; the caller should back off and retry
@@ -62,12 +70,17 @@ public:
     virtual bool writeOutputReport(const std::uint8_t *data, std::size_t size) = 0;
 };
 
-enum class HotplugKind { Arrival, Removal };
+enum class HotplugKind
+{
+    Arrival,
+    Removal,
+    Resync, // notifications were lost (monitor overflow): compare with enumerate()
+};
 
 struct HotplugEvent
 {
     HotplugKind kind = HotplugKind::Arrival;
-    std::string path;
+    std::string path;  // empty for Resync
     int vendorId = -1; // -1 when the platform could not tell
     int productId = -1;
 };
@@ -99,6 +112,10 @@ public:
     // Windows: hands a native window message to the back end, which calls the
     // hotplug callback for device-change messages. Other platforms ignore it.
     virtual void handleNativeMessage(void *message) { (void)message; }
+
+    // True when both paths name the same interface. Paths from enumerate() and
+    // from notifications may differ in letter case (Windows).
+    virtual bool samePath(const std::string &a, const std::string &b) const { return a == b; }
 
     // A short human-readable note for the last error, for the debug log.
     virtual std::string lastErrorText() const { return {}; }

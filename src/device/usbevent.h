@@ -22,3 +22,18 @@ private:
     QByteArray m_bytes;
     quint8 m_reportId = 0;
 };
+
+// Posted by the reader when its read handle reports that the device is gone;
+// `channel` identifies that handle, so that a late notice about an old handle
+// is told apart from one about the current link.
+class ReaderDisconnectEvent : public QEvent
+{
+public:
+    static constexpr QEvent::Type kType = QEvent::Type(1026);
+
+    explicit ReaderDisconnectEvent(const void *channel) : QEvent(kType), m_channel(channel) {}
+    const void *channel() const { return m_channel; }
+
+private:
+    const void *m_channel;
+};

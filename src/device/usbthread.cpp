@@ -169,6 +169,9 @@ void USBThread::run()
         case device::ReadStatus::Disconnected:
             qCDebug(lcReader) << "read handle disconnected";
             finished = generation;
+            // The window may never hear of the removal otherwise.
+            if (widgetone)
+                QCoreApplication::postEvent(widgetone, new ReaderDisconnectEvent(channel.get()));
             break;
         case device::ReadStatus::Cancelled:
             finished = generation;

@@ -1,7 +1,8 @@
 #pragma once
 
 // The report reader: a thread that reads input reports from the read handle
-// and posts each one to the window as a USBEvent. It touches no window state.
+// and posts each one to the window as a USBEvent, and a ReaderDisconnectEvent
+// when the handle reports that the device is gone. It touches no window state.
 
 #include "hidplatform.h"
 

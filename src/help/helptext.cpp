@@ -46,7 +46,13 @@ HelpText::~HelpText()
 
 void HelpText::onOpenHelpTextWidget()
 {
+    // The help is read from its start each time it opens. The text area's first showing
+    // scrolls its cursor into view, and the cursor's line is the whole picture, which puts the
+    // view at the picture's end: the view goes back to the top once the dialog is shown.
+    const bool opening = !isVisible();
     show();
+    if (opening)
+        ui->textEdit->verticalScrollBar()->setValue(0);
 }
 
 void HelpText::onModifyStyle(QString style)

@@ -3,16 +3,22 @@
 #include "profileslogging.h"
 #include "velorax_resources.h"
 
+#include <QDateTime>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QRegularExpression>
 #include <QSaveFile>
+#include <QThread>
 
 namespace profiles {
 
 namespace {
+
+// Between two attempts to take a profile's lock.
+constexpr unsigned long kLockRetryMs = 2;
 
 // Checks that an edited document says what was asked and nothing else:
 // every written key reads its new value, every other key of the original
@@ -67,31 +73,62 @@ EditionMarker classifyEditionMarker(const QString &marker)
     return EditionMarker::Ours;
 }
 
-ReadStatus readFileLimited(const QString &path, qint64 limit, QByteArray *data)
+ReadStatus readFileLimited(const QString &path, qint64 limit, QByteArray *data,
+                           FileProblem *problem)
 {
+    FileProblem ignored;
+    FileProblem &why = problem ? *problem : ignored;
+    why = FileProblem();
     const QFileInfo info(path);
-    if (!info.exists())
+    if (!info.exists()) {
+        why.kind = FileProblem::Missing;
         return ReadStatus::Missing;
+    }
     if (!info.isFile()) {
         qCWarning(lcProfiles) << "not a regular file:" << path;
+        why.kind = FileProblem::NotAFile;
         return ReadStatus::Unreadable;
     }
     if (info.size() > limit) {
         qCWarning(lcProfiles) << "file too large:" << path << info.size() << "bytes";
+        why.kind = FileProblem::TooLarge;
         return ReadStatus::Unreadable;
     }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         qCWarning(lcProfiles) << "cannot open" << path << file.errorString();
+        why.kind = file.error() == QFileDevice::PermissionsError ? FileProblem::NoPermission
+                                                                 : FileProblem::IoError;
+        why.detail = file.errorString();
         return ReadStatus::Unreadable;
     }
     QByteArray bytes = file.read(limit + 1);
     if (bytes.size() > limit || file.error() != QFileDevice::NoError) {
         qCWarning(lcProfiles) << "cannot read" << path << file.errorString();
+        why.kind = bytes.size() > limit ? FileProblem::TooLarge : FileProblem::IoError;
+        why.detail = file.errorString();
         return ReadStatus::Unreadable;
     }
     *data = bytes;
     return ReadStatus::Ok;
+}
+
+ProfileLock::ProfileLock(const QString &filePath, int timeoutMs)
+    : m_lock(filePath + QStringLiteral(".lock"))
+{
+    // QSettings keeps its lock for a few milliseconds, so it is asked for
+    // often rather than with QLockFile's growing pauses, which another
+    // program's next edit would win every time. A lock older than the stale
+    // time, or whose process is gone, was left by a crash and is taken over.
+    QElapsedTimer clock;
+    clock.start();
+    while (!m_lock.tryLock(0)) {
+        if (m_lock.error() != QLockFile::LockFailedError || clock.elapsed() > timeoutMs) {
+            qCWarning(lcProfiles) << "cannot lock" << filePath << "- error" << int(m_lock.error());
+            return;
+        }
+        QThread::msleep(kLockRetryMs);
+    }
 }
 
 bool writeFileAtomically(const QString &path, const QByteArray &data, bool textMode)
@@ -126,7 +163,7 @@ ProfileValues ProfileValues::read(const QString &filePath)
 {
     ProfileValues values;
     QByteArray bytes;
-    values.m_status = readFileLimited(filePath, kMaxProfileBytes, &bytes);
+    values.m_status = readFileLimited(filePath, kMaxProfileBytes, &bytes, &values.m_problem);
     if (values.m_status == ReadStatus::Ok)
         values.m_document = IniDocument(bytes);
     return values;
@@ -161,16 +198,82 @@ ReadStatus readProfileValue(const QString &filePath, const QString &group, const
     return values.status();
 }
 
-WriteStatus writeProfileValues(const QString &filePath, const QVector<ProfileEntry> &entries)
+namespace {
+
+// Replaces the file and makes its modification time differ from before even
+// when size and clock tick are unchanged: QSettings notices a change by size
+// and time alone and would otherwise keep writing its stale copy back.
+bool replaceProfile(const QString &path, const QByteArray &data)
 {
-    QByteArray bytes;
-    switch (readFileLimited(filePath, kMaxProfileBytes, &bytes)) {
-    case ReadStatus::Missing:
+    const QFileInfo before(path);
+    const bool existed = before.exists();
+    const QDateTime modified = before.lastModified();
+    const qint64 size = before.size();
+    if (!writeFileAtomically(path, data))
+        return false;
+    const QFileInfo after(path);
+    if (existed && after.size() == size && after.lastModified() <= modified) {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly) ||
+            !file.setFileTime(modified.addMSecs(1), QFileDevice::FileModificationTime))
+            qCWarning(lcProfiles) << "cannot advance the modification time of" << path;
+    }
+    return true;
+}
+
+FileProblem writeProblem(const QString &path)
+{
+    const QFileInfo folder(QFileInfo(path).absolutePath());
+    if (!folder.isWritable() || (QFileInfo::exists(path) && !QFileInfo(path).isWritable()))
+        return {FileProblem::NoPermission, QString()};
+    return {FileProblem::IoError, QString()};
+}
+
+} // namespace
+
+WriteStatus writeProfileValues(const QString &filePath, const QVector<ProfileEntry> &entries,
+                               const WriteOptions &options, FileProblem *problem)
+{
+    FileProblem ignored;
+    FileProblem &why = problem ? *problem : ignored;
+    why = FileProblem();
+    // Nothing to write into: no lock file is left in a folder that has no profile.
+    if (filePath.isEmpty() || (!options.createMissing && !QFileInfo::exists(filePath))) {
+        why.kind = FileProblem::Missing;
         return WriteStatus::Missing;
+    }
+    const ProfileLock lock(filePath);
+    if (!lock.isLocked()) {
+        why = QFileInfo(QFileInfo(filePath).absolutePath()).isWritable()
+                  ? FileProblem{FileProblem::Busy, QString()}
+                  : FileProblem{FileProblem::NoPermission, QString()};
+        return WriteStatus::Failed;
+    }
+
+    QByteArray onDisk;
+    const ReadStatus read = readFileLimited(filePath, kMaxProfileBytes, &onDisk, &why);
+    QByteArray bytes = onDisk;
+    switch (read) {
+    case ReadStatus::Missing:
+        if (!options.createMissing)
+            return WriteStatus::Missing;
+        bytes = options.seed;
+        break;
     case ReadStatus::Unreadable:
         return WriteStatus::Failed;
-    case ReadStatus::Ok:
+    case ReadStatus::Ok: {
+        const EditionMarker marker = classifyEditionMarker(IniDocument(bytes).value(
+            IniDocument::settingsKey(QLatin1String(kSoftwareGroup), QLatin1String(kEditionKey))));
+        if (marker != EditionMarker::Ours) {
+            if (options.replaceOthers) {
+                bytes = options.seed;
+            } else if (options.requireOurs) {
+                qCWarning(lcProfiles) << "not a profile of this edition, not written:" << filePath;
+                return WriteStatus::Refused;
+            }
+        }
         break;
+    }
     }
 
     const IniDocument before(bytes);
@@ -186,16 +289,22 @@ WriteStatus writeProfileValues(const QString &filePath, const QVector<ProfileEnt
     }
     if (after.data().size() > kMaxProfileBytes) {
         qCWarning(lcProfiles) << "profile would grow too large, not written:" << filePath;
+        why.kind = FileProblem::TooLarge;
         return WriteStatus::Failed;
     }
     if (!readsBackAs(before, after, written)) {
         qCWarning(lcProfiles) << "malformed profile cannot be edited safely, not written:"
                               << filePath;
+        why.kind = FileProblem::IoError;
         return WriteStatus::Failed;
     }
-    if (after.data() == bytes)
+    if (read == ReadStatus::Ok && after.data() == onDisk)
         return WriteStatus::Written;
-    return writeFileAtomically(filePath, after.data()) ? WriteStatus::Written : WriteStatus::Failed;
+    if (!replaceProfile(filePath, after.data())) {
+        why = writeProblem(filePath);
+        return WriteStatus::Failed;
+    }
+    return WriteStatus::Written;
 }
 
 bool installResourceCopy(const QString &resourcePath, const QString &targetPath)

@@ -3,6 +3,7 @@
 #include "inidocument.h"
 
 #include <QByteArray>
+#include <QLockFile>
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -42,7 +43,41 @@ enum class WriteStatus
 {
     Written,
     Missing, // no file at the path; nothing was created
-    Failed   // nothing was changed on disk
+    Failed,  // nothing was changed on disk
+    Refused  // not a profile of this edition, where one was required; nothing written
+};
+
+// What kept a file from being read or written, for telling the user.
+struct FileProblem
+{
+    enum Kind
+    {
+        None,
+        Missing,
+        NotAFile,     // a folder, a device, ...
+        TooLarge,     // over kMaxProfileBytes
+        NoPermission, // the system refused access
+        Busy,         // another program held "<file>.lock" past the time-out
+        IoError       // anything else; detail says what
+    };
+    Kind kind = None;
+    QString detail;
+};
+
+// How long a read-modify-write waits for another program's "<file>.lock".
+inline constexpr int kProfileLockTimeoutMs = 3000;
+
+// Holds "<file>.lock", the lock QSettings takes around its own
+// read-modify-write of an INI file, so that neither side loses the other's
+// update. A lock left by a crashed process is taken over.
+class ProfileLock
+{
+public:
+    explicit ProfileLock(const QString &filePath, int timeoutMs = kProfileLockTimeoutMs);
+    bool isLocked() const { return m_lock.isLocked(); }
+
+private:
+    QLockFile m_lock;
 };
 
 // Which edition a profile's marker (Softward/Ver) assigns it to.
@@ -58,8 +93,9 @@ enum class EditionMarker
 int profileNumber(const QString &text);
 EditionMarker classifyEditionMarker(const QString &marker);
 
-// Reads at most limit bytes of the regular file at path.
-ReadStatus readFileLimited(const QString &path, qint64 limit, QByteArray *data);
+// Reads at most limit bytes of the regular file at path; *problem says why not.
+ReadStatus readFileLimited(const QString &path, qint64 limit, QByteArray *data,
+                           FileProblem *problem = nullptr);
 // Replaces (or creates) the file at path with data in one step: a temporary
 // file beside it is written, checked and renamed over it. On failure the old
 // file is untouched and no temporary file is left. textMode writes "\n" as
@@ -73,6 +109,7 @@ public:
     static ProfileValues read(const QString &filePath);
 
     ReadStatus status() const { return m_status; }
+    const FileProblem &problem() const { return m_problem; }
     bool contains(const QString &group, const QString &name) const;
     // The stored string, empty when the key or the file is absent.
     QString value(const QString &group, const QString &name) const;
@@ -82,6 +119,7 @@ public:
 
 private:
     ReadStatus m_status = ReadStatus::Missing;
+    FileProblem m_problem;
     IniDocument m_document;
 };
 
@@ -96,11 +134,23 @@ struct ProfileEntry
 // string for an absent key).
 ReadStatus readProfileValue(const QString &filePath, const QString &group, const QString &name,
                             QString *value);
-// Stores all entries into the existing file at filePath in one atomic
-// rewrite, reusing the spelling of keys and sections already in the file.
-// The result is checked before it replaces the file: the entries must read
-// back with their new values and every other entry unchanged.
-WriteStatus writeProfileValues(const QString &filePath, const QVector<ProfileEntry> &entries);
+struct WriteOptions
+{
+    // Refused unless the file is marked as this edition's.
+    bool requireOurs = false;
+    // The profile to start from when no file is there, or (replaceOthers)
+    // when the file is not marked as ours: a replacement the user confirmed.
+    QByteArray seed;
+    bool createMissing = false;
+    bool replaceOthers = false;
+};
+
+// Stores all entries into the file at filePath in one atomic rewrite, reusing
+// the spelling of keys and sections already in the file, while holding the
+// file's lock. The result is checked before it replaces the file: the entries
+// must read back with their new values and every other entry unchanged.
+WriteStatus writeProfileValues(const QString &filePath, const QVector<ProfileEntry> &entries,
+                               const WriteOptions &options = {}, FileProblem *problem = nullptr);
 
 // Copies a resource (for example the default profile) to targetPath when no
 // file is there, and makes the copy writable by its owner. Returns true when

@@ -19,6 +19,9 @@ namespace protocol {
 constexpr const char *ButtonLedOnStyle =
     "color: rgb(255, 255, 255);image: url(://LedBlueThree.png);";
 constexpr const char *ButtonLedOffStyle = "color: rgb(255, 255, 255);image: url(://LEDGrayG.png);";
+// The LED the pilot switch lights red.
+constexpr const char *ButtonLedAlertStyle =
+    "color: rgb(255, 255, 255);image: url(://LedRedThree.png);";
 // The look every button LED gets when the window builds its LED list.
 constexpr const char *ButtonLedInitialStyle =
     "font-size : 12px ;border-image: url(:/LEDGrayG.png);";
@@ -31,6 +34,10 @@ constexpr const char *PilotLampGreyStyle = "image: url(://LEDGrayG.png);";
 constexpr const char *HeaderLampRunningStyle = "image: url(://LedBlueThree.png);";
 constexpr const char *HeaderLampOffStyle = "image: url(://LedGrayThree.png);";
 constexpr const char *LinkLampConnectedStyle = "image: url(://LedGreenThree.png);";
+// The link lamps while no base is open.
+constexpr const char *LinkLampOffStyle = HeaderLampOffStyle;
+// The link lamps while the base keeps refusing what is sent to it.
+constexpr const char *LinkLampFaultStyle = "image: url(://LedRedThree.png);";
 
 const char *buttonLedStyle(bool on);
 

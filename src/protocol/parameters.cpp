@@ -6,14 +6,8 @@ namespace protocol {
 
 namespace {
 
-constexpr const char *SuspensionChinese[] = {"偏软", "适中", "偏硬"};
-constexpr const char *SuspensionEnglish[] = {"Soft", "Normal", "Hard"};
-constexpr const char *ResponseChinese[] = {"稳定", "狂野"};
-constexpr const char *ResponseEnglish[] = {"Stable", "Wild"};
-
 constexpr IntRange Percent{0, 100};
 constexpr IntRange DoublePercent{0, 200};
-constexpr ChoiceItems NoItems{nullptr, nullptr, 0};
 
 using F = FieldFormat;
 using G = ParameterGroup;
@@ -22,75 +16,76 @@ constexpr SubCommand Machine = SubCommand::MachineSettings;
 constexpr SubCommand Game = SubCommand::GameSettings;
 constexpr SubCommand Mode = SubCommand::Mode;
 
-// Row layout: parameter, name, group, {Chinese, Chinese after switch, English},
-// {label, slider, line edit, combo, range label}, slider range, validator range, page step,
-// form value, placeholder, range text, {sub-command, byte, format}, effect mask,
-// {profile group, key}, choice items.
+// Row layout: parameter, name, group, {label, slider, line edit, combo, range label},
+// slider range, validator range, page step, form value, {sub-command, byte, format},
+// effect mask, {profile group, key}. The texts of the rows are in the window's language
+// table; tools/formgen/formgen.py reads the controls, ranges, page steps and form values of
+// this table when it writes the form.
 // clang-format off
 constexpr std::array<ParameterInfo, ParameterCount> Parameters = {{
-    {P::Angle, "Angle", G::Machine, {"方向盘角度", "方向盘角度", "Angle"},
+    {P::Angle, "Angle", G::Machine,
      {"label_17", "SliderStreeingAngle", "lineStreeingAngle", nullptr, nullptr},
-     {1, 1600}, {0, 1600}, 10, 900, "1~1600", nullptr,
-     {Machine, 2, F::Unsigned16}, 0, {"StreeingAngle", "SliderStreeingAngle"}, NoItems},
-    {P::TotalForce, "TotalForce", G::Machine, {"力反馈大小", "力反馈大小", "TotalForce"},
+     {1, 1600}, {0, 1600}, 10, 900,
+     {Machine, 2, F::Unsigned16}, 0, {"StreeingAngle", "SliderStreeingAngle"}},
+    {P::TotalForce, "TotalForce", G::Machine,
      {"label_18", "SliderGramFreeBack", "lineGramFreeBack", nullptr, "labelJump_3"},
-     {-100, 100}, {-100, 100}, 5, -100, "±100", "[-100~100]",
-     {Machine, 5, F::Signed8}, 0, {"MachineSetUp", "ForceFeedback"}, NoItems},
-    {P::WheelSpring, "WheelSpring", G::Machine, {"机械回中", "机械回中", "WheelSpring"},
+     {-100, 100}, {-100, 100}, 5, -100,
+     {Machine, 5, F::Signed8}, 0, {"MachineSetUp", "ForceFeedback"}},
+    {P::WheelSpring, "WheelSpring", G::Machine,
      {"label", "SliderJump", "lineJump", nullptr, "labelDamping"},
-     Percent, Percent, 5, 0, "0~100", "[0~100]",
-     {Machine, 7, F::Unsigned8}, 0, {"MachineSetUp", "ExternalElastic"}, NoItems},
-    {P::WheelDamper, "WheelDamper", G::Machine, {"机械阻尼", "机械阻尼", "WheelDamper"},
+     Percent, Percent, 5, 0,
+     {Machine, 7, F::Unsigned8}, 0, {"MachineSetUp", "ExternalElastic"}},
+    {P::WheelDamper, "WheelDamper", G::Machine,
      {"label_2", "SliderDamping", "lineDamping", nullptr, "labelJump"},
-     Percent, Percent, 5, 0, "0~100", "[0~100]",
-     {Machine, 8, F::Unsigned8}, 0, {"MachineSetUp", "OuterDamping"}, NoItems},
-    {P::WheelSpeed, "WheelSpeed", G::Machine, {"回盘速度", "回盘速度", "WheelSpeed"},
+     Percent, Percent, 5, 0,
+     {Machine, 8, F::Unsigned8}, 0, {"MachineSetUp", "OuterDamping"}},
+    {P::WheelSpeed, "WheelSpeed", G::Machine,
      {"label_3", "SliderInertia", "lineInertia", nullptr, "labelInertia"},
-     Percent, Percent, 5, 0, "0~100", "[0~100]",
-     {Machine, 9, F::Unsigned8}, 0, {"MachineSetUp", "ExternalMoment"}, NoItems},
-    {P::WheelFriction, "WheelFriction", G::Machine, {"机械摩擦", "机械摩擦", "WheelFriction"},
+     Percent, Percent, 5, 0,
+     {Machine, 9, F::Unsigned8}, 0, {"MachineSetUp", "ExternalMoment"}},
+    {P::WheelFriction, "WheelFriction", G::Machine,
      {"label_4", "SliderFriction", "lineFriction", nullptr, "labelFriction"},
-     Percent, Percent, 5, 0, "0~100", "[0~100]",
-     {Machine, 10, F::Unsigned8}, 0, {"MachineSetUp", "ExternalFriction"}, NoItems},
-    {P::FilterFrequency, "FilterFrequency", G::Machine, {"力反馈滤波", "滤波频率", "FilterFrequency"},
+     Percent, Percent, 5, 0,
+     {Machine, 10, F::Unsigned8}, 0, {"MachineSetUp", "ExternalFriction"}},
+    {P::FilterFrequency, "FilterFrequency", G::Machine,
      {"label_52", "SliderGramFreeBack_Flider", "lineGramFreeBack_Flider", nullptr, "labelJump_5"},
-     Percent, Percent, 5, 1, "0~100", "[0~100]",
-     {Machine, 6, F::Unsigned8}, 0, {"GameEffect", "GameFlider"}, NoItems},
+     Percent, Percent, 5, 1,
+     {Machine, 6, F::Unsigned8}, 0, {"GameEffect", "GameFlider"}},
 
-    {P::GameSpring, "GameSpring", G::Game, {"游戏回中", "游戏回中", "GameSpring"},
+    {P::GameSpring, "GameSpring", G::Game,
      {"label_5", "SliderGamesJump", "lineGamesJump", nullptr, "labelGamesJump"},
-     DoublePercent, DoublePercent, 5, 100, "0~200", "[0~200]",
-     {Game, 2, F::Unsigned8}, 0x0004, {"GameEffect", "GameElastic"}, NoItems},
-    {P::GameDamper, "GameDamper", G::Game, {"游戏阻尼", "游戏阻尼", "GameDamper"},
+     DoublePercent, DoublePercent, 5, 100,
+     {Game, 2, F::Unsigned8}, 0x0004, {"GameEffect", "GameElastic"}},
+    {P::GameDamper, "GameDamper", G::Game,
      {"label_6", "SliderGamesDamping", "lineGamesDamping", nullptr, "labelGamesDamping"},
-     DoublePercent, DoublePercent, 5, 150, "0~200", "[0~200]",
-     {Game, 3, F::Unsigned8}, 0x0008, {"GameEffect", "GameDamping"}, NoItems},
-    {P::GameInertia, "GameInertia", G::Game, {"游戏惯量", "游戏惯量", "GameInertia"},
+     DoublePercent, DoublePercent, 5, 150,
+     {Game, 3, F::Unsigned8}, 0x0008, {"GameEffect", "GameDamping"}},
+    {P::GameInertia, "GameInertia", G::Game,
      {"label_7", "SliderGamesInertia", "lineGamesInertia", nullptr, "labelGamesInertia"},
-     DoublePercent, DoublePercent, 5, 99, "0~200", "[0~200]",
-     {Game, 4, F::Unsigned8}, 0x0020, {"GameEffect", "GameMoment"}, NoItems},
-    {P::GameFriction, "GameFriction", G::Game, {"游戏摩擦", "游戏摩擦", "GameFriction"},
+     DoublePercent, DoublePercent, 5, 99,
+     {Game, 4, F::Unsigned8}, 0x0020, {"GameEffect", "GameMoment"}},
+    {P::GameFriction, "GameFriction", G::Game,
      {"label_8", "SliderGamesFriction", "lineGamesFriction", nullptr, "labelGamesFriction"},
-     DoublePercent, DoublePercent, 5, 189, "0~200", "[0~200]",
-     {Game, 5, F::Unsigned8}, 0x0010, {"GameEffect", "GameFriction"}, NoItems},
-    {P::ConstantForce, "ConstantForce", G::Game, {"游戏恒力", "游戏恒力", "ConstantForce"},
+     DoublePercent, DoublePercent, 5, 189,
+     {Game, 5, F::Unsigned8}, 0x0010, {"GameEffect", "GameFriction"}},
+    {P::ConstantForce, "ConstantForce", G::Game,
      {"label_20", "SliderGamesconstant", "lineGamesconstant", nullptr, "labelGamesJump_3"},
-     DoublePercent, DoublePercent, 5, 100, "0~200", "[0~200]",
-     {Game, 6, F::Unsigned8}, 0x0001, {"GameIsForce", "GameConstant"}, NoItems},
+     DoublePercent, DoublePercent, 5, 100,
+     {Game, 6, F::Unsigned8}, 0x0001, {"GameIsForce", "GameConstant"}},
     // One parameter for every periodic effect kind, hence several mask bits.
-    {P::PeriodForce, "PeriodForce", G::Game, {"游戏周期力", "游戏周期力", "PeriodForce"},
+    {P::PeriodForce, "PeriodForce", G::Game,
      {"label_19", "SliderGamesSinOne", "lineGamesSinOne", nullptr, "labelGamesJump_2"},
-     DoublePercent, DoublePercent, 5, 200, "0~200", "[0~200]",
-     {Game, 7, F::Unsigned8}, 0x01C2, {"GameIsForce", "GameSinOne"}, NoItems},
+     DoublePercent, DoublePercent, 5, 200,
+     {Game, 7, F::Unsigned8}, 0x01C2, {"GameIsForce", "GameSinOne"}},
 
-    {P::Suspension, "Suspension", G::Choice, {"悬挂硬度", "悬挂硬度", "Suspension"},
+    {P::Suspension, "Suspension", G::Choice,
      {"label_14", nullptr, nullptr, "colorComboBox", nullptr},
-     {0, 2}, {0, 2}, 0, 0, nullptr, nullptr,
-     {Mode, 2, F::Index16}, 0, {"Softward", "speed"}, {SuspensionChinese, SuspensionEnglish, 3}},
-    {P::Response, "Response", G::Choice, {"响应模式", "响应模式", "Response"},
+     {0, 2}, {0, 2}, 0, 0,
+     {Mode, 2, F::Index16}, 0, {"Softward", "speed"}},
+    {P::Response, "Response", G::Choice,
      {"label_63", nullptr, nullptr, "colorComboBox_2", nullptr},
-     {0, 1}, {0, 1}, 0, 0, nullptr, nullptr,
-     {Mode, 4, F::Index16}, 0, {"Softward", "type"}, {ResponseChinese, ResponseEnglish, 2}},
+     {0, 1}, {0, 1}, 0, 0,
+     {Mode, 4, F::Index16}, 0, {"Softward", "type"}},
 }};
 // clang-format on
 
@@ -127,15 +122,15 @@ constexpr NumberRun ButtonLedNumbers[] = {{1, 8}, {57, 112}};
 constexpr const char *ButtonLedPrefix = "led_";
 
 constexpr std::array<StatusCodeInfo, StatusCodeCount> StatusCodes = {{
-    {0, "imagePilot1", "label_12", {"正常", "正常", "Normal"}},
-    {1, "imagePilot2", "label_23", {"系统过流", "系统过流", "OverCur"}},
-    {2, "imagePilot3", "label_24", {"硬件错误", "硬件错误", "TestCur"}},
-    {3, "imagePilot4", "label_26", {"参数读取", "系统读取", "ROMErr"}},
-    {4, "imagePilot5", "label_25", {"系统过压", "系统过压", "OverVol"}},
-    {5, "imagePilot6", "label_27", {"角度超限", "角度超限", "OutOfAng"}},
-    {6, "imagePilot7", "label_29", {"系统缺项", "系统缺项", "LosingPhase"}},
-    {7, "imagePilot8", "label_30", {"系统超速", "系统超速", "OverSpeed"}},
-    {8, "imagePilot9", "label_31", {"未找零点", "未找零点", "AssErr"}},
+    {0, "imagePilot1", "label_12"},
+    {1, "imagePilot2", "label_23"},
+    {2, "imagePilot3", "label_24"},
+    {3, "imagePilot4", "label_26"},
+    {4, "imagePilot5", "label_25"},
+    {5, "imagePilot6", "label_27"},
+    {6, "imagePilot7", "label_29"},
+    {7, "imagePilot8", "label_30"},
+    {8, "imagePilot9", "label_31"},
 }};
 
 constexpr ProfileStep value(Parameter parameter)

@@ -2,11 +2,10 @@
 
 // The parameter catalogue of the wheel base: every force-feedback parameter with its form
 // controls, ranges, report field and profile key, plus the tables of the live and status
-// indicators. Everything here is constant data; the ordered control lists, the validator
-// assignments and the profile orders are derived from it by the functions below, so the form
-// binding, the report codecs and the profile code all read one table.
-//
-// All texts are UTF-8 (`const char *`); wrap them with QString::fromUtf8() or tr().
+// indicators (their texts are in the window's language table). Everything here is constant data;
+// the ordered control lists, the validator assignments and the profile orders are derived from it
+// by the functions below, so the form binding, the report codecs and the profile code all read one
+// table.
 
 #include <QString>
 #include <QStringList>
@@ -85,13 +84,11 @@ struct IntRange
     int minimum;
     int maximum;
     constexpr bool contains(int value) const { return value >= minimum && value <= maximum; }
-};
-
-struct ParameterLabels
-{
-    const char *chinese;         // the form's text
-    const char *chineseSwitched; // the text the language switch sets (differs for one label)
-    const char *english;
+    // The nearest value of the range.
+    constexpr int bounded(int value) const
+    {
+        return value < minimum ? minimum : (value > maximum ? maximum : value);
+    }
 };
 
 // Object names in the form; nullptr where the parameter has no such control.
@@ -117,30 +114,19 @@ struct ProfileKey
     const char *key;
 };
 
-struct ChoiceItems
-{
-    const char *const *chinese; // nullptr for slider parameters
-    const char *const *english;
-    int count;
-};
-
 struct ParameterInfo
 {
     Parameter parameter;
     const char *name; // the parameter's name, also its English label
     ParameterGroup group;
-    ParameterLabels labels;
     ParameterControls controls;
     IntRange range;          // slider range; for choices the index range 0..count-1
     IntRange validatorRange; // integer validator of the line edit (choices: same as range)
     int pageStep;            // slider page step; 0 for choices
     int formValue;           // slider value (or combo index) before any data arrives
-    const char *placeholder; // line-edit placeholder text; nullptr for choices
-    const char *rangeText;   // text of the range label; nullptr when there is none
     ReportField field;
     quint16 effectMask; // status-report bits that enable the controls (game parameters only)
     ProfileKey profile;
-    ChoiceItems items;
 };
 
 // The catalogue. Rows are in the order of the form's control lists: the seven machine
@@ -221,7 +207,6 @@ const std::array<AxisInfo, AxisCount> &axisTable();
 
 constexpr IntRange AxisValueRange{0, 4095};
 constexpr IntRange CalibrationLimitRange{0, 4095};
-constexpr const char *CalibrationLimitPlaceholder = "0~4095";
 
 constexpr const char *WheelGaugeObject = "gaugeArc";
 constexpr int WheelPositionByte = 1; // 16-bit unsigned, 32767 is the centre
@@ -242,7 +227,6 @@ struct StatusCodeInfo
     quint16 code;
     const char *lamp;  // pilot lamp object name
     const char *label; // label object beside the lamp
-    ParameterLabels labels;
 };
 constexpr int StatusCodeCount = 9;
 // Codes 0..8 in order; code k lights lamp imagePilot(k+1).

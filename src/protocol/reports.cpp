@@ -1,4 +1,5 @@
 #include "reports.h"
+#include "unchecked_reports.h"
 
 #include <QLoggingCategory>
 
@@ -119,6 +120,18 @@ ParameterValues readParameters(const QByteArray &report, SubCommand subCommand)
     return values;
 }
 
+// True when every value `subCommand`'s report carries is in range; logs the others.
+bool allInRange(SubCommand subCommand, const ParameterValues &values)
+{
+    const QVector<Parameter> outside = valuesOutOfRange(subCommand, values);
+    for (const Parameter parameter : outside) {
+        qCWarning(lcProtocol) << "refused to build a report of sub-command"
+                              << static_cast<int>(subCommand) << "with"
+                              << parameterInfo(parameter).name << "=" << values.value(parameter);
+    }
+    return outside.isEmpty();
+}
+
 quint16 unpackAxis(const QByteArray &report, const AxisInfo &axis)
 {
     const quint8 first = byteAt(report, axis.firstByte);
@@ -204,6 +217,39 @@ QByteArray factoryResetRequest(int featureLength)
     record[2] = FactoryResetValue;
     record[3] = FactoryResetValue;
     return finish(record, featureLength);
+}
+
+QVector<Parameter> valuesOutOfRange(SubCommand subCommand, const ParameterValues &values)
+{
+    QVector<Parameter> outside;
+    for (const ParameterInfo *info : reportParameters(subCommand)) {
+        if (!info->range.contains(values.value(info->parameter)))
+            outside.append(info->parameter);
+    }
+    return outside;
+}
+
+std::optional<QByteArray> checkedMachineSettingsReport(const ParameterValues &values, bool center,
+                                                       int featureLength)
+{
+    if (!allInRange(SubCommand::MachineSettings, values))
+        return std::nullopt;
+    return machineSettingsReport(values, center ? CenterCommand : quint8(0), featureLength);
+}
+
+std::optional<QByteArray> checkedGameSettingsReport(const ParameterValues &values,
+                                                    int featureLength)
+{
+    if (!allInRange(SubCommand::GameSettings, values))
+        return std::nullopt;
+    return gameSettingsReport(values, featureLength);
+}
+
+std::optional<QByteArray> checkedModeReport(const ParameterValues &values, int featureLength)
+{
+    if (!allInRange(SubCommand::Mode, values))
+        return std::nullopt;
+    return modeReport(values, featureLength);
 }
 
 std::optional<MachineSettingsEcho> decodeMachineSettings(const QByteArray &report)

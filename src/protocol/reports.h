@@ -11,16 +11,16 @@
 // sub-command and rejects (std::nullopt) a report shorter than the bytes it reads; longer
 // reports decode normally and the extra bytes are ignored.
 //
-// Parameter field positions and formats come from the catalogue (parameters.h). Sending the
-// machine settings from the form, for example:
+// Parameter field positions and formats come from the catalogue (parameters.h). Whatever goes
+// to the base is built by the checked builders, which refuse a value outside its parameter's
+// range. Sending the machine settings from the form, for example:
 //
 //     using namespace protocol;
 //     ParameterValues values;
-//     for (const ParameterInfo *p : machineParameters()) {
-//         const QString text = lineEdit(p->controls.lineEdit)->text();
-//         values.setValue(p->parameter, valueFromText(text));
-//     }
-//     send(machineSettingsReport(values, centerCommand, featureReportLength));
+//     for (const ParameterInfo *p : machineParameters())
+//         values.setValue(p->parameter, slider(p->controls.slider)->value());
+//     if (const auto report = checkedMachineSettingsReport(values, false, featureReportLength))
+//         send(*report);
 //
 // and filling the form from its echo, in byte order:
 //
@@ -35,15 +35,21 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QVector>
 
 #include <array>
 #include <optional>
 
 namespace protocol {
 
+// USB identity of the wheel base.
+constexpr quint16 BaseVendorId = 0x0483;
+constexpr quint16 BaseProductId = 0x0522;
+
 constexpr quint8 VendorReportId = 0x80;
 constexpr quint8 LiveReportId = 0x01;
 constexpr int OutputRecordSize = 11;
+constexpr int OutputFrameSize = 12; // an interrupt output report, padded with zeros
 constexpr int InputReportSize = 20;
 
 constexpr quint8 CenterCommand = 0x2D;        // byte [4] of the machine settings sent by "Center"
@@ -82,14 +88,8 @@ int valueFromText(const QString &text);
 // A length of 0 or less gives an empty array.
 QByteArray toFeatureLength(const QByteArray &record, int featureLength);
 
-// ---- Builders -------------------------------------------------------------------------------
+// ---- Builders of the fixed requests ----------------------------------------------------------
 
-// 0x80/0x01: Angle (16-bit), the center command byte, TotalForce (signed), FilterFrequency,
-// WheelSpring, WheelDamper, WheelSpeed, WheelFriction.
-QByteArray machineSettingsReport(const ParameterValues &values, quint8 centerCommand,
-                                 int featureLength = OutputRecordSize);
-// 0x80/0x02: the six game parameters in bytes [2..7]; bytes [8..10] are 0.
-QByteArray gameSettingsReport(const ParameterValues &values, int featureLength = OutputRecordSize);
 // 0x80/0x03 with the given read-request and store-request bytes.
 QByteArray readStoreRequest(quint8 readRequest, quint8 storeRequest,
                             int featureLength = OutputRecordSize);
@@ -97,10 +97,24 @@ QByteArray readStoreRequest(quint8 readRequest, quint8 storeRequest,
 QByteArray readRequest(int featureLength = OutputRecordSize);
 // 80 03 00 24 ..: asks the base to store its current settings.
 QByteArray storeRequest(int featureLength = OutputRecordSize);
-// 0x80/0x04: the low bytes of the Suspension and Response indexes in [2] and [4].
-QByteArray modeReport(const ParameterValues &values, int featureLength = OutputRecordSize);
 // 80 05 55 55 00 ..
 QByteArray factoryResetRequest(int featureLength = OutputRecordSize);
+
+// ---- Checked builders: the only reports the window sends --------------------------------------
+//
+// The unchecked value builders are internal to the protocol core; these refuse, with std::nullopt,
+// a report carrying a value outside its parameter's range in the catalogue, so that nothing out of
+// range reaches the base by any path.
+
+// The parameters `subCommand`'s report carries whose value in `values` is out of range.
+QVector<Parameter> valuesOutOfRange(SubCommand subCommand, const ParameterValues &values);
+// 0x80/0x01; byte [4] is CenterCommand when `center`, else 0.
+std::optional<QByteArray> checkedMachineSettingsReport(const ParameterValues &values, bool center,
+                                                       int featureLength = OutputRecordSize);
+std::optional<QByteArray> checkedGameSettingsReport(const ParameterValues &values,
+                                                    int featureLength = OutputRecordSize);
+std::optional<QByteArray> checkedModeReport(const ParameterValues &values,
+                                            int featureLength = OutputRecordSize);
 
 // ---- Decoders -------------------------------------------------------------------------------
 

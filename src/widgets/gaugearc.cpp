@@ -12,15 +12,23 @@ using GaugeSupport::PointerShape;
 
 namespace {
 
-// Ticks: major from radius 67 and minor from 74, both out to 79. Scale numbers on radius 57.
-// Pointer: a small circle, the ringed indicator fully opaque, a short triangle near the ticks.
-// Hub: a half-transparent cap of radius 12 under a centre of radius 8.
+// Rings of radius 72 and 80. Ticks: major from radius 67 and minor from 74, both out to 79.
+// Scale numbers inside radius 64, clear of the ticks. Pointer: a small circle, the ringed
+// indicator fully opaque, a short triangle near the ticks. Hub: a half-transparent cap of
+// radius 12 under a centre of radius 8.
 constexpr GaugeSupport::DialGeometry kDial = {
     {67, 74, 79, 1.5, 1.0},
-    57,
+    {72, 80, 2.0},
+    64,
     {QRect(-8, 38, 16, 16), 1.0, {QPoint(-5, 55), QPoint(5, 55), QPoint(0, 65)}},
     {0.5, QRect(-12, -12, 24, 24), QRect(-8, -8, 16, 16)},
 };
+
+// The scale numbers' font.
+QFont scaleNumFont()
+{
+    return arialPoints(10);
+}
 
 static_assert(int(GaugeArc::PointerStyle_Circle) == int(PointerShape::Circle) &&
                   int(GaugeArc::PointerStyle_Indicator) == int(PointerShape::Indicator) &&
@@ -29,6 +37,22 @@ static_assert(int(GaugeArc::PointerStyle_Circle) == int(PointerShape::Circle) &&
               "pointer styles are drawn as the shapes of the same number");
 
 } // namespace
+
+const GaugeSupport::DialGeometry &GaugeArc::dialGeometry()
+{
+    return kDial;
+}
+
+QVector<GaugeSupport::ScaleNumber> GaugeArc::scaleNumbers() const
+{
+    // Evenly spaced fixed-point numbers from the minimum to the maximum.
+    const double range = m_maxValue - m_minValue;
+    return GaugeSupport::placeScaleNumbers(
+        dialScale(), kDial.scaleNumLimit, QFontMetricsF(scaleNumFont(), this), [&](int i) {
+            const double number = m_minValue + i * range / m_scaleMajor;
+            return QString::number(number, 'f', m_precision);
+        });
+}
 
 GaugeArc::GaugeArc(QWidget *parent) : QWidget(parent), m_glide(this)
 {
@@ -218,7 +242,7 @@ QString GaugeArc::dialLayerKey() const
         .arg(m_scaleColor.rgba())
         .arg(m_scaleNumColor.rgba())
         .arg(m_arcColor.rgba())
-        .arg(font().key());
+        .arg(logicalDpiY());
 }
 
 GaugeSupport::DialScale GaugeArc::dialScale() const
@@ -239,22 +263,17 @@ void GaugeArc::drawArc(QPainter *painter)
     const GaugeSupport::ArcParts whole = GaugeSupport::splitArc(dialScale(), 1.0);
 
     painter->save();
-    painter->setPen(QPen(m_arcColor, 2));
+    painter->setPen(QPen(m_arcColor, kDial.rings.width));
     painter->setBrush(Qt::NoBrush);
-    for (const QRectF &rect : {QRectF(-80, -80, 160, 160), QRectF(-72, -72, 144, 144)})
-        painter->drawArc(rect, whole.usedStart, whole.usedSpan);
+    for (const int radius : {kDial.rings.outer, kDial.rings.inner})
+        painter->drawArc(QRectF(-radius, -radius, 2 * radius, 2 * radius), whole.usedStart,
+                         whole.usedSpan);
     painter->restore();
 }
 
 void GaugeArc::drawScaleNum(QPainter *painter)
 {
-    // Evenly spaced fixed-point numbers from the minimum to the maximum.
-    const double range = m_maxValue - m_minValue;
-    GaugeSupport::drawScaleNumbers(painter, dialScale(), kDial, fontMetrics(), arialPoints(10),
-                                   m_scaleNumColor, [&](int i) {
-                                       const double number = m_minValue + i * range / m_scaleMajor;
-                                       return QString::number(number, 'f', m_precision);
-                                   });
+    GaugeSupport::drawScaleNumbers(painter, scaleNumbers(), scaleNumFont(), m_scaleNumColor);
 }
 
 void GaugeArc::drawOutline(QPainter *painter)

@@ -66,6 +66,10 @@ public:
     QString valueText() const;
     bool isAnimating() const;
 
+    // Where the rings, ticks and scale numbers are drawn, in the dial's 200-unit box.
+    static const GaugeSupport::DialGeometry &dialGeometry();
+    QVector<GaugeSupport::ScaleNumber> scaleNumbers() const;
+
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 

@@ -11,15 +11,29 @@ using GaugeSupport::PointerShape;
 
 namespace {
 
-// Ticks: major from radius 58 and minor from 63, both out to 68. Scale numbers on radius 78.
-// Pointer: a large circle, the ringed indicator at opacity 0.6, a triangle inside the ticks.
-// Hub: a cap of radius 18 at opacity 0.6 under a centre of radius 15 that holds the readout.
+// A ring of radius 90. Ticks: major from radius 58 and minor from 63, both out to 68. Scale
+// numbers inside radius 55, clear of the ticks. Pointer: a large circle, the ringed indicator at
+// opacity 0.6, a triangle inside the ticks. Hub: a cap of radius 18 at opacity 0.6 under a
+// centre of radius 15.
 constexpr GaugeSupport::DialGeometry kDial = {
     {58, 63, 68, 1.5, 0.5},
-    78,
+    {90, 90, 10.0},
+    55,
     {QRect(-12, 32, 24, 24), 0.6, {QPoint(-5, 45), QPoint(5, 45), QPoint(0, 55)}},
     {0.6, QRect(-18, -18, 36, 36), QRect(-15, -15, 30, 30)},
 };
+
+// The title under the hub, and the value under the title: on the dark page, where it reads.
+const QRectF kTitleRect(-100, 50, 200, 33);
+const QRectF kValueRect(-100, 79, 200, 18);
+constexpr int kTitlePixels = 20;
+constexpr int kValuePixels = 16;
+
+// The scale numbers' font: four digits fit between the hub and the ticks, clear of both.
+QFont scaleNumFont()
+{
+    return arialPixels(13);
+}
 
 static_assert(int(GaugeSimple::PointerStyle_Circle) == int(PointerShape::Circle) &&
                   int(GaugeSimple::PointerStyle_Indicator) == int(PointerShape::Indicator) &&
@@ -44,6 +58,20 @@ QPainterPath overlayShape()
 }
 
 } // namespace
+
+const GaugeSupport::DialGeometry &GaugeSimple::dialGeometry()
+{
+    return kDial;
+}
+
+QVector<GaugeSupport::ScaleNumber> GaugeSimple::scaleNumbers() const
+{
+    // Whole-number divisions; 64-bit so that wide ranges cannot overflow.
+    const qint64 division = (qint64(m_maxValue) - m_minValue) / m_scaleMajor;
+    return GaugeSupport::placeScaleNumbers(
+        dialScale(), kDial.scaleNumLimit, QFontMetricsF(scaleNumFont(), this),
+        [&](int i) { return formatNumber(double(m_minValue + i * division)); });
+}
 
 GaugeSimple::GaugeSimple(QWidget *parent) : QWidget(parent), m_glide(this)
 {
@@ -231,11 +259,11 @@ void GaugeSimple::paintEvent(QPaintEvent *)
     });
     GaugeSupport::drawPointer(&painter, scale, shownFraction(), PointerShape(m_pointerStyle), kDial,
                               m_pointerColor);
-    GaugeSupport::drawCentredText(&painter, QRectF(-100, 50, 200, 33), arialPixels(20), m_textColor,
+    GaugeSupport::drawCentredText(&painter, kTitleRect, arialPixels(kTitlePixels), m_textColor,
                                   m_title);
     GaugeSupport::drawHub(&painter, kDial, m_pointerColor);
-    GaugeSupport::drawCentredText(&painter, QRectF(-100, -100, 200, 200), arialPixels(9),
-                                  m_textColor, valueText());
+    GaugeSupport::drawCentredText(&painter, kValueRect, arialPixels(kValuePixels), m_textColor,
+                                  valueText());
     if (m_showOverlay)
         drawOverlay(&painter);
     GaugeSupport::drawOutline(&painter);
@@ -252,7 +280,7 @@ QString GaugeSimple::dialLayerKey() const
         .arg(m_startAngle)
         .arg(m_endAngle)
         .arg(m_scaleColor.rgba())
-        .arg(font().key());
+        .arg(logicalDpiY());
 }
 
 GaugeSupport::DialScale GaugeSimple::dialScale() const
@@ -269,12 +297,13 @@ void GaugeSimple::drawArc(QPainter *painter)
 {
     // One thick ring, split at the pointer into the used and the free colour.
     const GaugeSupport::ArcParts parts = GaugeSupport::splitArc(dialScale(), shownFraction());
-    const QRectF rect(-90, -90, 180, 180);
+    const int radius = kDial.rings.outer;
+    const QRectF rect(-radius, -radius, 2 * radius, 2 * radius);
 
     painter->save();
     painter->setBrush(Qt::NoBrush);
 
-    QPen pen(m_usedColor, 10);
+    QPen pen(m_usedColor, kDial.rings.width);
     pen.setCapStyle(Qt::FlatCap);
     painter->setPen(pen);
     painter->drawArc(rect, parts.usedStart, parts.usedSpan);
@@ -287,11 +316,7 @@ void GaugeSimple::drawArc(QPainter *painter)
 
 void GaugeSimple::drawScaleNum(QPainter *painter)
 {
-    // Whole-number divisions; 64-bit so that wide ranges cannot overflow.
-    const qint64 division = (qint64(m_maxValue) - m_minValue) / m_scaleMajor;
-    GaugeSupport::drawScaleNumbers(
-        painter, dialScale(), kDial, fontMetrics(), arialPixels(18), m_scaleColor,
-        [&](int i) { return formatNumber(double(m_minValue + i * division)); });
+    GaugeSupport::drawScaleNumbers(painter, scaleNumbers(), scaleNumFont(), m_scaleColor);
 }
 
 void GaugeSimple::drawOverlay(QPainter *painter)

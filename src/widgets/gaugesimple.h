@@ -9,7 +9,7 @@
 class QPainter;
 
 // Dial with a thick two-colour arc (used and free part), ticks, scale numbers, a title under the
-// centre, a small value readout and an optional glassy overlay. The whole-number sibling of
+// centre, the value under the title and an optional glassy overlay. The whole-number sibling of
 // GaugeArc: the same 200 x 200 logical box and animation, other proportions.
 //
 // minValue, maxValue, value and animationStep are declared as double to the property system but
@@ -66,11 +66,15 @@ public:
     PointerStyle pointerStyle() const { return m_pointerStyle; }
     QString title() const { return m_title; }
 
-    // Read-only view of the animation: the value the pointer currently shows, the readout text
-    // drawn in the centre, and whether the 10 ms step timer is running.
+    // Read-only view of the animation: the value the pointer currently shows, the value text
+    // drawn under the title, and whether the 10 ms step timer is running.
     double shownValue() const { return m_glide.shown(); }
     QString valueText() const;
     bool isAnimating() const;
+
+    // Where the ring, ticks and scale numbers are drawn, in the dial's 200-unit box.
+    static const GaugeSupport::DialGeometry &dialGeometry();
+    QVector<GaugeSupport::ScaleNumber> scaleNumbers() const;
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;

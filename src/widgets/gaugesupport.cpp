@@ -125,27 +125,56 @@ void drawTicks(QPainter *painter, const DialScale &scale, const DialGeometry &ge
     painter->restore();
 }
 
-void drawScaleNumbers(QPainter *painter, const DialScale &scale, const DialGeometry &geometry,
-                      const QFontMetrics &placement, const QFont &font, const QColor &color,
-                      const std::function<QString(int)> &label)
+Band tickBand(const DialGeometry &geometry)
 {
-    painter->save();
-    painter->setPen(color);
-    painter->setFont(font);
+    const DialGeometry::Ticks &ticks = geometry.ticks;
+    const double cap = std::max(ticks.majorWidth, ticks.minorWidth) / 2;
+    return {std::min(ticks.majorInner, ticks.minorInner) - cap, ticks.outer + cap};
+}
 
-    const int radius = geometry.scaleNumRadius;
+Band ringBand(const DialGeometry &geometry)
+{
+    const DialGeometry::Rings &rings = geometry.rings;
+    return {rings.inner - rings.width / 2, rings.outer + rings.width / 2};
+}
+
+QVector<ScaleNumber> placeScaleNumbers(const DialScale &scale, double limit,
+                                       const QFontMetricsF &metrics,
+                                       const std::function<QString(int)> &label)
+{
+    QVector<ScaleNumber> numbers;
     const double start = qDegreesToRadians(270.0 - scale.startAngle);
     const double delta = qDegreesToRadians(scale.span) / scale.major;
 
     for (int i = 0; i <= scale.major; ++i) {
         const double angle = start - i * delta;
+        const QPointF ray(std::cos(angle), -std::sin(angle));
         const QString text = label(i);
-        const double w = placement.horizontalAdvance(text);
-        const double h = placement.height();
-        const int x = saturatingTruncate(radius * std::cos(angle) - w * 0.5);
-        const int y = saturatingTruncate(-radius * std::sin(angle) + h * 0.25);
-        painter->drawText(x, y, text);
+        const QRectF ink = metrics.tightBoundingRect(text);
+        const double halfW = ink.width() / 2;
+        const double halfH = ink.height() / 2;
+
+        // The box's corner farthest from the centre touches the limit circle:
+        // |r * ray + (±halfW, ±halfH)| = limit, the signs those of the ray.
+        const double p = std::abs(ray.x()) * halfW + std::abs(ray.y()) * halfH;
+        const double q = halfW * halfW + halfH * halfH;
+        const double r = std::max(0.0, -p + std::sqrt(std::max(0.0, p * p - q + limit * limit)));
+
+        const QPointF centre = ray * r;
+        const QRectF box(centre.x() - halfW, centre.y() - halfH, ink.width(), ink.height());
+        numbers.append({text, box, box.topLeft() - ink.topLeft()});
     }
+    return numbers;
+}
+
+void drawScaleNumbers(QPainter *painter, const QVector<ScaleNumber> &numbers, const QFont &font,
+                      const QColor &color)
+{
+    painter->save();
+    painter->setPen(color);
+    painter->setFont(font);
+    for (const ScaleNumber &number : numbers)
+        painter->drawText(number.origin, number.text);
     painter->restore();
 }
 

@@ -7,6 +7,8 @@
 #include <QPixmap>
 #include <QPoint>
 #include <QRect>
+#include <QRectF>
+#include <QVector>
 #include <QWidget>
 
 #include <algorithm>
@@ -15,9 +17,8 @@
 #include <functional>
 #include <optional>
 
-class QFontMetrics;
+class QFontMetricsF;
 class QPainter;
-class QRectF;
 class QSize;
 class QString;
 class QTimer;
@@ -157,7 +158,7 @@ struct DialScale
 // `endAngle` degrees at its end.
 DialScale dialScale(int startAngle, int endAngle, int major, int minor);
 
-// Where one gauge draws its ticks, scale numbers, pointer shapes and hub.
+// Where one gauge draws its rings, ticks, scale numbers, pointer shapes and hub.
 struct DialGeometry
 {
     struct Ticks
@@ -167,6 +168,12 @@ struct DialGeometry
         int outer;
         double majorWidth;
         double minorWidth;
+    };
+    struct Rings
+    {
+        int inner; // radius of the innermost ring
+        int outer; // radius of the outermost ring; equal to `inner` for a single ring
+        double width;
     };
     struct Pointer
     {
@@ -182,9 +189,30 @@ struct DialGeometry
     };
 
     Ticks ticks;
-    int scaleNumRadius; // the scale numbers are centred on this circle
+    Rings rings;
+    double scaleNumLimit; // every scale number lies inside this circle, clear of the ticks
     Pointer pointer;
     Hub hub;
+};
+
+// An annulus of the dial, as radii.
+struct Band
+{
+    double inner;
+    double outer;
+};
+
+// What the ticks and the rings cover, pen widths and round caps included.
+Band tickBand(const DialGeometry &geometry);
+Band ringBand(const DialGeometry &geometry);
+
+// One scale number: its text, the box its ink fills and the baseline origin that puts the ink
+// there, in dial units.
+struct ScaleNumber
+{
+    QString text;
+    QRectF box;
+    QPointF origin;
 };
 
 // The shapes of the pointer, numbered as the gauges number their PointerStyle.
@@ -212,12 +240,16 @@ ArcParts splitArc(const DialScale &scale, double fraction);
 void drawTicks(QPainter *painter, const DialScale &scale, const DialGeometry &geometry,
                const QColor &color);
 
-// The text `label(i)` at major tick i, around the circle of `geometry.scaleNumRadius`. The
-// labels are drawn in `font` but placed by `placement`, the widget's own font metrics, as they
-// have always been placed.
-void drawScaleNumbers(QPainter *painter, const DialScale &scale, const DialGeometry &geometry,
-                      const QFontMetrics &placement, const QFont &font, const QColor &color,
-                      const std::function<QString(int)> &label);
+// The texts `label(i)` of the major ticks, measured in `metrics`, the metrics of the font they
+// are drawn in. Each is centred on the ray of its tick and lies as far out as it can while its
+// box stays inside the circle of radius `limit`.
+QVector<ScaleNumber> placeScaleNumbers(const DialScale &scale, double limit,
+                                       const QFontMetricsF &metrics,
+                                       const std::function<QString(int)> &label);
+
+// The placed numbers in `font`, which they were measured with.
+void drawScaleNumbers(QPainter *painter, const QVector<ScaleNumber> &numbers, const QFont &font,
+                      const QColor &color);
 
 // The pointer in `shape`, turned to `fraction` of the scale. A shape outside the four draws
 // nothing.

@@ -106,6 +106,7 @@ QVector<ArtworkFile> artworkCatalogue()
               [] { return png(renderTransferButton(TransferArrow::Up)); }),
         image(QStringLiteral("download.png"),
               [] { return png(renderTransferButton(TransferArrow::Down)); }),
+        image(QStringLiteral("comboarrow.png"), [] { return png(renderComboArrow(kBorderScale)); }),
         image(QStringLiteral("save.ico"), saveIcon),
 
         {QStringLiteral("Help_Orvex.jpg"), QStringLiteral("help"), true,

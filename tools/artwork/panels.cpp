@@ -160,6 +160,18 @@ QImage renderPressedButton(int width, int height, qreal radius, int scale)
     return image;
 }
 
+QImage renderComboArrow(int scale)
+{
+    QImage image = transparentImage(12 * scale, 8 * scale);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.scale(scale, scale);
+    p.setPen(QPen(Palette::greyText(), 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    const QPointF chevron[] = {{1.5, 1.5}, {6, 6.5}, {10.5, 1.5}};
+    p.drawPolyline(chevron, 3);
+    return image;
+}
+
 QImage renderTransferButton(TransferArrow arrow)
 {
     QImage image = transparentImage(109, 29);

@@ -15,6 +15,9 @@ QImage renderAnglePanel(int scale);
 QImage renderCellFrame(int scale);
 QImage renderGaugeEmblem(int size);
 QImage renderPressedButton(int width, int height, qreal radius, int scale); // redone, redtwo
+// comboarrow.png: the drop-down chevron of the combo boxes, 12 x 8 (times `scale`), in the
+// combo boxes' text colour.
+QImage renderComboArrow(int scale);
 
 enum class TransferArrow
 {

@@ -4,8 +4,11 @@
 The form holds a few hundred controls (three pages, 64 button LEDs, the slider
 rows, the lamps, the hidden strips). Writing them out by hand is error-prone, so
 this script describes them with small builders and emits the .ui that the build
-compiles with uic. The .ui stays the source of truth: edit this script, run it,
-commit both.
+compiles with uic. The slider rows' ranges, page steps and start values, and the
+range and placeholder texts derived from them, are read from the parameter
+catalogue (src/protocol/parameters.cpp and .h), so the form and the code that
+validates, encodes and saves share one table. Edit this script or the catalogue,
+run it, commit both.
 
     python3 tools/formgen/formgen.py            # writes src/app/widget.ui
     python3 tools/formgen/formgen.py -o out.ui  # writes elsewhere
@@ -13,8 +16,99 @@ commit both.
 
 import argparse
 import os
+import re
 import sys
 import xml.etree.ElementTree as ET
+
+# --------------------------------------------------------------------------
+# Catalogue facts
+# --------------------------------------------------------------------------
+
+PROTOCOL_DIR = os.path.normpath(
+    os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "src", "protocol"))
+
+_RANGE = r"(\w+|\{-?\d+, -?\d+\})"
+
+
+def read_catalogue(folder=PROTOCOL_DIR):
+    """Slider rows of the catalogue by slider name: (min, max, page step, value).
+
+    Reads the parameter rows and the rows of unbound sliders from parameters.cpp,
+    and the named ranges (Percent, CalibrationLimitRange, ...) from both files.
+    """
+    text = ""
+    for name in ("parameters.h", "parameters.cpp"):
+        with open(os.path.join(folder, name), encoding="utf-8") as source:
+            text += source.read()
+    named = {m.group(1): (int(m.group(2)), int(m.group(3))) for m in
+             re.finditer(r"constexpr IntRange (\w+)\{(-?\d+), (-?\d+)\};", text)}
+
+    def bounds(token):
+        if token in named:
+            return named[token]
+        lo, hi = re.fullmatch(r"\{(-?\d+), (-?\d+)\}", token).groups()
+        return int(lo), int(hi)
+
+    rows = {}
+    parameter = (r'\{"\w+", "(\w+)", "\w+", nullptr, (?:nullptr|"\w+")\},\s*'
+                 + _RANGE + ", " + _RANGE + r", (\d+), (-?\d+),")
+    unbound = r'\{"(\w+)", "\w+", ' + _RANGE + r", (\d+), (-?\d+), (?:true|false)\}"
+    for m in re.finditer(parameter, text):
+        rows[m.group(1)] = bounds(m.group(2)) + (int(m.group(4)), int(m.group(5)))
+    for m in re.finditer(unbound, text):
+        rows[m.group(1)] = bounds(m.group(2)) + (int(m.group(3)), int(m.group(4)))
+    if not rows or "CalibrationLimitRange" not in named:
+        sys.exit("formgen: cannot read the parameter catalogue in %s" % folder)
+    return rows, named["CalibrationLimitRange"]
+
+
+CATALOGUE, CALIBRATION_RANGE = read_catalogue()
+
+APP_DIR = os.path.join(os.path.dirname(PROTOCOL_DIR), "app")
+
+
+def read_language_table(folder=APP_DIR):
+    """Chinese texts of the window's language table by control (a list: combo items).
+
+    Also the maker's name and contact address, under their constant names.
+    """
+    with open(os.path.join(folder, "languagetable.h"), encoding="utf-8") as source:
+        header = source.read()
+    with open(os.path.join(folder, "languagetable.cpp"), encoding="utf-8") as source:
+        table = source.read()
+    constants = dict(re.findall(r'constexpr const char \*(\w+) = "([^"]*)";', header))
+    texts = {}
+    for control, chinese in re.findall(r'\{"?(\w+)"?, ("[^"]*"|\w+), (?:"[^"]*"|\w+)\}',
+                                       table):
+        control = constants.get(control, control)
+        text = constants[chinese] if chinese in constants else chinese.strip('"')
+        texts.setdefault(control, []).append(text)
+    if "colorComboBox" not in texts or "MakerContact" not in constants:
+        sys.exit("formgen: cannot read the language table in %s" % folder)
+    return texts, constants
+
+
+LANGUAGE, LANGUAGE_CONSTANTS = read_language_table()
+# Form texts that differ from the language table's: the form shows them until the first
+# language switch.
+FORM_ONLY_TEXTS = {"label_52": "力反馈滤波"}
+
+
+def chinese(control):
+    """The form's Chinese text of `control`, from the language table."""
+    if control in FORM_ONLY_TEXTS:
+        return FORM_ONLY_TEXTS[control]
+    return LANGUAGE[control][0]
+
+
+def span_text(lo, hi):
+    """A range as the placeholders write it: "0~100", or "±100" when symmetric."""
+    return "\u00b1%d" % hi if lo == -hi else "%d~%d" % (lo, hi)
+
+
+def range_text(lo, hi):
+    return "[%d~%d]" % (lo, hi)
+
 
 # --------------------------------------------------------------------------
 # Look
@@ -115,8 +209,8 @@ def rich_centered(text):
 
 TITLE_TEXT = '<html><head/><body><p><span style=" color:#ffffff;">Torvane Manager</span></p></body></html>'
 TAB_PREFIX = "\n" * 6
-COMPANY = "维罗拉克斯科技"
-CONTACT = "support@velorax.example"
+COMPANY = LANGUAGE_CONSTANTS["MakerCompanyChinese"]
+CONTACT = LANGUAGE_CONSTANTS["MakerContact"]
 
 # --------------------------------------------------------------------------
 # XML builders
@@ -326,15 +420,16 @@ class Form:
     def slider_row(self, layout, row):
         """One parameter row: name label, range label, slider, line edit."""
         h = self.layout(layout, "QHBoxLayout", spacing=6)
-        name_el = self.label(h, row["label"], rich(row["text"]), NAME_LABEL_STYLE)
+        name_el = self.label(h, row["label"], rich(chinese(row["label"])), NAME_LABEL_STYLE)
         p_set(name_el, "alignment", ALIGN_LEFT_VCENTER)
+        lo, hi, step, value = CATALOGUE[row["slider"]]
         if row.get("range"):
-            rng = self.label(h, row["range"], rich(row["range_text"], bold=False, color="#989898"),
+            rng = self.label(h, row["range"], rich(range_text(lo, hi), bold=False, color="#989898"),
                              RANGE_LABEL_STYLE, align=ALIGN_RIGHT_VCENTER)
             minw, maxw, rh = row.get("range_size", (70, 70, 35))
             limits(rng, minw, rh, maxw, rh)
-        self.slider(h, row["slider"], *row["values"])
-        self.line_edit(h, row["line"], row["placeholder"])
+        self.slider(h, row["slider"], lo, hi, step, value)
+        self.line_edit(h, row["line"], span_text(lo, hi))
         return h
 
 
@@ -343,45 +438,38 @@ class Form:
 # --------------------------------------------------------------------------
 
 MACHINE_ROWS = [
-    dict(label="label_18", text="力反馈大小", range="labelJump_3", range_text="[-100~100]",
-         range_size=(110, 150, 35), slider="SliderGramFreeBack", values=(-100, 100, 5, -100),
-         line="lineGramFreeBack", placeholder="±100"),
-    dict(label="label_52", text="力反馈滤波", range="labelJump_5", range_text="[0~100]",
-         slider="SliderGramFreeBack_Flider", values=(0, 100, 5, 1),
-         line="lineGramFreeBack_Flider", placeholder="0~100"),
-    dict(label="label_3", text="回盘速度", range="labelInertia", range_text="[0~100]",
-         slider="SliderInertia", values=(0, 100, 5, 0), line="lineInertia", placeholder="0~100"),
-    dict(label="label", text="机械回中", range="labelDamping", range_text="[0~100]",
-         slider="SliderJump", values=(0, 100, 5, 0), line="lineJump", placeholder="0~100"),
-    dict(label="label_2", text="机械阻尼", range="labelJump", range_text="[0~100]",
-         slider="SliderDamping", values=(0, 100, 5, 0), line="lineDamping", placeholder="0~100"),
-    dict(label="label_4", text="机械摩擦", range="labelFriction", range_text="[0~100]",
-         slider="SliderFriction", values=(0, 100, 5, 0), line="lineFriction",
-         placeholder="0~100"),
+    dict(label="label_18", range="labelJump_3",
+         range_size=(110, 150, 35), slider="SliderGramFreeBack",
+         line="lineGramFreeBack"),
+    dict(label="label_52", range="labelJump_5",
+         slider="SliderGramFreeBack_Flider",
+         line="lineGramFreeBack_Flider"),
+    dict(label="label_3", range="labelInertia",
+         slider="SliderInertia", line="lineInertia"),
+    dict(label="label", range="labelDamping",
+         slider="SliderJump", line="lineJump"),
+    dict(label="label_2", range="labelJump",
+         slider="SliderDamping", line="lineDamping"),
+    dict(label="label_4", range="labelFriction",
+         slider="SliderFriction", line="lineFriction"),
 ]
 
 GAME_EFFECT_ROWS = [
-    dict(label="label_5", text="游戏回中", range="labelGamesJump", range_text="[0~200]",
-         slider="SliderGamesJump", values=(0, 200, 5, 100), line="lineGamesJump",
-         placeholder="0~200"),
-    dict(label="label_6", text="游戏阻尼", range="labelGamesDamping", range_text="[0~200]",
-         slider="SliderGamesDamping", values=(0, 200, 5, 150), line="lineGamesDamping",
-         placeholder="0~200"),
-    dict(label="label_7", text="游戏惯量", range="labelGamesInertia", range_text="[0~200]",
-         slider="SliderGamesInertia", values=(0, 200, 5, 99), line="lineGamesInertia",
-         placeholder="0~200"),
-    dict(label="label_8", text="游戏摩擦", range="labelGamesFriction", range_text="[0~200]",
-         slider="SliderGamesFriction", values=(0, 200, 5, 189), line="lineGamesFriction",
-         placeholder="0~200"),
+    dict(label="label_5", range="labelGamesJump",
+         slider="SliderGamesJump", line="lineGamesJump"),
+    dict(label="label_6", range="labelGamesDamping",
+         slider="SliderGamesDamping", line="lineGamesDamping"),
+    dict(label="label_7", range="labelGamesInertia",
+         slider="SliderGamesInertia", line="lineGamesInertia"),
+    dict(label="label_8", range="labelGamesFriction",
+         slider="SliderGamesFriction", line="lineGamesFriction"),
 ]
 
 GAME_FORCE_ROWS = [
-    dict(label="label_20", text="游戏恒力", range="labelGamesJump_3", range_text="[0~200]",
-         slider="SliderGamesconstant", values=(0, 200, 5, 100), line="lineGamesconstant",
-         placeholder="0~200"),
-    dict(label="label_19", text="游戏周期力", range="labelGamesJump_2", range_text="[0~200]",
-         slider="SliderGamesSinOne", values=(0, 200, 5, 200), line="lineGamesSinOne",
-         placeholder="0~200"),
+    dict(label="label_20", range="labelGamesJump_3",
+         slider="SliderGamesconstant", line="lineGamesconstant"),
+    dict(label="label_19", range="labelGamesJump_2",
+         slider="SliderGamesSinOne", line="lineGamesSinOne"),
 ]
 
 # Rows of the strip hidden at start: layout widget, geometry, name label, slider,
@@ -525,9 +613,9 @@ def build_page0(f, stack):
         f.slider_row(v, row)
     h = f.layout(v, "QHBoxLayout", spacing=6)
     f.label(h, "label_14", rich("悬挂硬度"), NAME_LABEL_STYLE)
-    f.combo(h, "colorComboBox", ["偏软", "适中", "偏硬"], max_width=131)
+    f.combo(h, "colorComboBox", LANGUAGE["colorComboBox"], max_width=131)
     f.label(h, "label_63", rich("响应模式"), NAME_LABEL_STYLE, align=ALIGN_RIGHT_VCENTER)
-    f.combo(h, "colorComboBox_2", ["稳定", "狂野"], max_width=131)
+    f.combo(h, "colorComboBox_2", LANGUAGE["colorComboBox_2"], max_width=131)
 
     # Game force, with the steering-angle row on the picture panel.
     w = f.widget(page, "QWidget", "layoutWidget3", (672, 332, 478, 320))
@@ -538,11 +626,12 @@ def build_page0(f, stack):
     aw = f.widget(panel, "QWidget", "layoutWidget4", (26, 32, 431, 31))
     ah = f.layout(aw, "QHBoxLayout", spacing=6, margins=(0, 0, 0, 0))
     f.label(ah, "label_17", rich("方向盘角度"), NAME_LABEL_STYLE)
-    f.slider(ah, "SliderStreeingAngle", 1, 1600, 10, 900, size=None)
-    rng = f.label(ah, "labelJump_2", rich("[1~1600]", bold=False, color="#989898"),
+    lo, hi, step, value = CATALOGUE["SliderStreeingAngle"]
+    f.slider(ah, "SliderStreeingAngle", lo, hi, step, value, size=None)
+    rng = f.label(ah, "labelJump_2", rich(range_text(lo, hi), bold=False, color="#989898"),
                   RANGE_LABEL_STYLE, align=ALIGN_RIGHT_VCENTER)
     fixed(rng, 80, 30)
-    edit = f.line_edit(ah, "lineStreeingAngle", "1~1600", size=None)
+    edit = f.line_edit(ah, "lineStreeingAngle", span_text(lo, hi), size=None)
     limits(edit, 60, 31, 80, 31)
 
     f.label(v, "labelJump_8", "游戏力调整", header_style("#e31418", 35))
@@ -571,8 +660,9 @@ def build_page0(f, stack):
         w = f.widget(strip, "QWidget", lw, geom)
         h = f.layout(w, "QHBoxLayout", spacing=6, margins=(0, 0, 0, 0))
         f.label(h, name_label, rich(text), NAME_LABEL_STYLE)
-        f.slider(h, slider, 0, 200, 5, 0, size=None)
-        f.line_edit(h, line, "0~200")
+        lo, hi, step, value = CATALOGUE[slider]
+        f.slider(h, slider, lo, hi, step, value, size=None)
+        f.line_edit(h, line, span_text(lo, hi))
         f.label(h, percent, "0%", RANGE_LABEL_STYLE)
         if lw == "layoutWidget1":
             b = f.tool_button(h, "tBtn_ReadFile", "读取文件", action_button_style("#ffffff"))
@@ -635,7 +725,7 @@ def build_page1(f, stack):
         p_color(sw, "sliderColorOn", 76, 77, 80)
         for j, edit in ((1, low), (2, high)):
             f.label(h, "label_%d" % (calib_label + j), texts[j], CALIB_LABEL_STYLE)
-            f.line_edit(h, edit, "0~4095", size=(60, 20))
+            f.line_edit(h, edit, span_text(*CALIBRATION_RANGE), size=(60, 20))
         calib_label += 3
 
 

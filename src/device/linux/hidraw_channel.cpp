@@ -73,6 +73,8 @@ OpenError openErrorFromErrno(int error)
     case ENODEV:
     case ENXIO:
         return OpenError::NotFound;
+    case EBUSY:
+        return OpenError::Busy;
     default:
         return OpenError::Other;
     }

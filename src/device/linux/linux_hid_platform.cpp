@@ -12,6 +12,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <libudev.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 namespace {
@@ -82,7 +83,7 @@ LinuxHidPlatform::LinuxHidPlatform()
         noteError(std::string("udev monitor (") + source + ")", errno);
         return;
     }
-    udev_monitor_set_receive_buffer_size(m_monitor, kMonitorBufferBytes);
+    setReceiveBuffer();
     if (udev_monitor_filter_add_match_subsystem_devtype(m_monitor, "hidraw", nullptr) < 0 ||
         udev_monitor_enable_receiving(m_monitor) < 0) {
         noteError("udev monitor set-up", errno);
@@ -185,12 +186,36 @@ bool LinuxHidPlatform::registerNotifications(std::uintptr_t nativeWindow, Hotplu
     return true;
 }
 
+void LinuxHidPlatform::setReceiveBuffer()
+{
+    // libudev forces the size, which needs CAP_NET_ADMIN; without it the
+    // ordinary request gets what the system allows (net.core.rmem_max). A
+    // buffer that still overflows is caught in readMonitor().
+    if (udev_monitor_set_receive_buffer_size(m_monitor, kMonitorBufferBytes) >= 0)
+        return;
+    const int fd = udev_monitor_get_fd(m_monitor);
+    const int wanted = kMonitorBufferBytes;
+    int granted = 0;
+    socklen_t length = sizeof granted;
+    if (::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &wanted, sizeof wanted) != 0)
+        noteError("udev monitor receive buffer", errno);
+    ::getsockopt(fd, SOL_SOCKET, SO_RCVBUF, &granted, &length);
+    qCDebug(lcLinuxHid) << "udev monitor receive buffer" << granted << "bytes (asked for" << wanted
+                        << ")";
+}
+
 void LinuxHidPlatform::readMonitor()
 {
     for (int i = 0; i < kMaxEventsPerWakeUp; ++i) {
+        errno = 0;
         udev_device *device = udev_monitor_receive_device(m_monitor);
-        if (!device)
+        if (!device) {
+            // The kernel dropped events that did not fit the buffer: any
+            // arrival or removal may be among them.
+            if (errno == ENOBUFS)
+                m_dispatcher->handleOverflow();
             return;
+        }
         const UdevProperties properties = eventProperties(device);
         udev_device_unref(device);
         m_dispatcher->handleEvent(properties);

@@ -33,6 +33,7 @@ public:
     static constexpr std::uint8_t kFeatureReportId = 0x80;
 
 private:
+    void setReceiveBuffer();
     void readMonitor();
     void noteError(const std::string &what, int error);
 

@@ -220,6 +220,15 @@ void UdevHotplugDispatcher::handleRemoval(const std::string &path, const UdevPro
     deliver(event);
 }
 
+void UdevHotplugDispatcher::handleOverflow()
+{
+    qCWarning(lcHotplug) << "udev monitor overflowed; hotplug events were lost";
+    m_ids.clear();
+    HotplugEvent event;
+    event.kind = HotplugKind::Resync;
+    deliver(event);
+}
+
 bool UdevHotplugDispatcher::lacksPermission(const std::string &path) const
 {
     const int error = m_probe(path);
@@ -228,8 +237,9 @@ bool UdevHotplugDispatcher::lacksPermission(const std::string &path) const
 
 void UdevHotplugDispatcher::deliver(const HotplugEvent &event)
 {
-    qCDebug(lcHotplug) << (event.kind == HotplugKind::Arrival ? "arrival" : "removal")
-                       << event.path.c_str() << Qt::hex << event.vendorId << event.productId;
+    const char *kinds[] = {"arrival", "removal", "resync"};
+    qCDebug(lcHotplug) << kinds[int(event.kind)] << event.path.c_str() << Qt::hex << event.vendorId
+                       << event.productId;
     // A copy: the callback may replace the callback.
     const HotplugCallback callback = m_callback;
     if (callback)

@@ -67,6 +67,9 @@ public:
     // One event's properties: ACTION, DEVNAME, SUBSYSTEM and, when the
     // platform could find the parent HID device, its HID_ID.
     void handleEvent(const UdevProperties &properties);
+    // The monitor lost events (its buffer overflowed): delivers a Resync, and
+    // forgets the cached ids, which may name nodes that have gone.
+    void handleOverflow();
 
 private:
     struct PendingArrival

@@ -88,8 +88,9 @@ OpenError openErrorFromCode(DWORD code)
     case kErrorNoSuchDevice:
         return OpenError::NotFound;
     case ERROR_ACCESS_DENIED:
-    case ERROR_SHARING_VIOLATION:
         return OpenError::PermissionDenied;
+    case ERROR_SHARING_VIOLATION:
+        return OpenError::Busy; // another program opened it without sharing
     default:
         return OpenError::Other;
     }
@@ -443,6 +444,18 @@ void WinHidPlatform::handleNativeMessage(void *message)
     event.vendorId = idFromPathText(texts.vendor);
     event.productId = idFromPathText(texts.product);
     m_callback(event);
+}
+
+bool WinHidPlatform::samePath(const std::string &a, const std::string &b) const
+{
+    return sameInterfacePath(a, b);
+}
+
+bool sameInterfacePath(const std::string &a, const std::string &b)
+{
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                              [&](char x, char y) { return lower(x) == lower(y); });
 }
 
 std::unique_ptr<HidPlatform> createNativePlatform()

@@ -32,6 +32,9 @@ public:
     // Takes a MSG*. Arrival and removal of a HID interface reach the callback
     // at once, with the ids read from the interface path.
     void handleNativeMessage(void *message) override;
+    // SetupAPI gives interface paths in lower case, device-change messages
+    // in upper case.
+    bool samePath(const std::string &a, const std::string &b) const override;
     std::string lastErrorText() const override { return m_lastError; }
 
 private:
@@ -45,5 +48,8 @@ private:
 // The value of an id text taken from a device path: exactly four hex digits,
 // else -1.
 int idFromPathText(const std::string &text);
+
+// Interface paths compared without regard to ASCII letter case.
+bool sameInterfacePath(const std::string &a, const std::string &b);
 
 } // namespace device
