@@ -4,7 +4,7 @@
 set -eu
 
 PACKAGES="
-  build-essential cmake ninja-build pkg-config git
+  build-essential cmake ninja-build pkg-config git python3
   qtbase5-dev qtbase5-dev-tools qttools5-dev-tools libqt5svg5-dev
   libudev-dev udev
   fonts-wqy-microhei fonts-dejavu-core

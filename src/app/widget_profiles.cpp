@@ -197,7 +197,7 @@ QByteArray defaultProfileBytes(const QString &folder)
         return bytes;
     qCInfo(lcProfiles) << "no usable" << folderDefault << "- starting from the shipped one";
     veloraxInitResources();
-    QFile shipped(QLatin1String(profiles::kDefaultProfileResource));
+    QFile shipped(QString::fromLatin1(profiles::kDefaultProfileResource));
     return shipped.open(QIODevice::ReadOnly) ? shipped.readAll() : QByteArray();
 }
 

@@ -1,85 +1,119 @@
 #pragma once
 
-// Shared helpers of the flow tests: a quiet simulated base (no periodic
-// reports unless a test asks for them), input reports written out byte by
-// byte, and counting of the feature reports the base accepted.
+// Shared helpers of the flow tests: a quiet simulated base with known values,
+// input reports written out byte by byte, their delivery with the window's
+// timer passes run by hand, and the feature reports the base accepted.
 
+#include "usbevent.h"
 #include "widgetharness.h"
 
-#include <QByteArray>
+#include <QApplication>
 #include <QLabel>
-#include <QList>
+#include <QMessageBox>
+#include <QTimer>
 #include <QtTest>
-
-#include <initializer_list>
 
 namespace flowtest {
 
-// The simulated base's factory firmware version, shown once the start-up
-// read-back has been applied.
-constexpr const char *kSimFirmwareText = "6001";
+// A base with distinct values in every field: angle 900, force 50, filter 1,
+// wheel 10 20 30 40, game 100 150 99 189 100 200, suspension 1, response 0.
+inline const sim::Settings kKnownSettings{900, 50, 1,   10,  20,  30, 40, 100,
+                                          150, 99, 189, 100, 200, 1,  0};
+// Its two settings reports as the window sends them back unchanged, and Center.
+constexpr const char *kKnownMachine = "80 01 84 03 00 32 01 0A 14 1E 28";
+constexpr const char *kKnownGame = "80 02 64 96 63 BD 64 C8 00 00 00";
+constexpr const char *kCentredKnown = "80 01 84 03 2D 32 01 0A 14 1E 28";
 
-// A base that sends nothing by itself: its only input reports are the
+// That base, sending nothing by itself: its only input reports are the
 // answers to requests and what the test injects.
-inline WidgetHarness::Options quietBase()
+inline WidgetHarness::Options quietBase(const sim::Settings &settings = kKnownSettings)
 {
     WidgetHarness::Options options;
     options.config.liveRateHz = 0;
     options.config.statusIntervalMs = 0;
+    options.prepare = [settings](sim::SimPlatform &platform) {
+        platform.wheelBase()->loadSettings(settings);
+    };
     return options;
 }
 
-// A 20-byte input report beginning with `bytes`.
-inline QByteArray inputReport(std::initializer_list<int> bytes)
+// The records of `reports` (their first 11 bytes) as "80 01 84 03 ..".
+inline QStringList records(const QList<QByteArray> &reports)
 {
-    QByteArray report(20, '\0');
-    int i = 0;
-    for (int b : bytes)
-        report[i++] = char(b);
-    return report;
+    QStringList out;
+    for (const QByteArray &report : reports)
+        out << QString::fromLatin1(report.left(11).toHex(' ').toUpper());
+    return out;
+}
+
+// A 20-byte input report beginning with the bytes written in `hex`.
+inline QByteArray inputReport(const char *hex)
+{
+    QByteArray report = QByteArray::fromHex(hex);
+    return report.append(20 - report.size(), '\0');
 }
 
 // A status report 0x80/0x0A with its four 16-bit fields, little-endian.
 inline QByteArray statusReport(int effectMask, int statusCode, int firmware, int voltage)
 {
-    return inputReport({0x80, 0x0A, effectMask & 0xFF, effectMask >> 8, statusCode & 0xFF,
-                        statusCode >> 8, firmware & 0xFF, firmware >> 8, voltage & 0xFF,
-                        voltage >> 8});
-}
-
-inline QList<QByteArray> withPrefix(const QList<QByteArray> &reports, const QByteArray &prefix)
-{
-    QList<QByteArray> found;
-    for (const QByteArray &report : reports) {
-        if (report.startsWith(prefix))
-            found << report;
+    QByteArray report = inputReport("80 0A");
+    int at = 2;
+    for (const int field : {effectMask, statusCode, firmware, voltage}) {
+        report[at++] = char(field & 0xFF);
+        report[at++] = char(field >> 8);
     }
-    return found;
+    return report;
 }
 
-inline const QByteArray kMachinePrefix = QByteArray::fromHex("8001");
-inline const QByteArray kGamePrefix = QByteArray::fromHex("8002");
-inline const QByteArray kReadStorePrefix = QByteArray::fromHex("8003");
-inline const QByteArray kModePrefix = QByteArray::fromHex("8004");
-inline const QByteArray kFactoryResetPrefix = QByteArray::fromHex("8005");
+// Hands `reports` to the window as its reader does, without running a pass.
+inline void hand(WidgetHarness &harness, const QList<QByteArray> &reports)
+{
+    for (const QByteArray &report : reports) {
+        USBEvent event(report);
+        QCoreApplication::sendEvent(harness.widget(), &event);
+    }
+}
 
-// Waits until the answer to the window's start-up read request has been
-// applied, then forgets the reports sent so far.
-inline bool settleStartUp(WidgetHarness &harness)
+// Hands `reports` over, then runs the read-back and live-display passes that
+// the window's timers would run.
+inline void deliver(WidgetHarness &harness, const QList<QByteArray> &reports)
+{
+    hand(harness, reports);
+    harness.widget()->ReadReportBufferToSetGames();
+    harness.widget()->ReadBufferToZreoOneReport();
+}
+
+// Runs the read-back pass until `done` holds (or the wait times out).
+template <typename Done> bool readUntil(WidgetHarness &harness, Done done)
+{
+    return WidgetHarness::waitFor([&] {
+        harness.widget()->ReadReportBufferToSetGames();
+        return done();
+    });
+}
+
+// True once the answer to the start-up read request is applied: the base's
+// firmware version is shown.
+inline bool startedUp(WidgetHarness &harness)
 {
     QLabel *version = harness.child<QLabel>("label_16");
-    const bool applied = WidgetHarness::waitFor(
-        [version] { return version->text() == QLatin1String(kSimFirmwareText); }, 5000);
-    // Let the send timers restarted by the read-back run out.
-    WidgetHarness::settle(600);
-    harness.clearFeatures();
-    return applied;
+    return readUntil(harness, [&] { return version->text() == QLatin1String("6001"); });
 }
 
-// The byte at `position` of a report, as an unsigned value.
-inline int byteAt(const QByteArray &report, int position)
+// Fires both debounced send timers' slots.
+inline void fireSendTimers(WidgetHarness &harness)
 {
-    return position < report.size() ? quint8(report.at(position)) : -1;
+    harness.widget()->SetSendMachineryData();
+    harness.widget()->SetSendGamesData();
+}
+
+// Waits for the start-up read-back, then forgets the reports sent.
+inline bool settleStartUp(WidgetHarness &harness)
+{
+    const bool applied = startedUp(harness);
+    fireSendTimers(harness); // the read-back left both groups disarmed
+    harness.clearFeatures();
+    return applied;
 }
 
 } // namespace flowtest

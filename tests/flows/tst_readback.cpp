@@ -1,33 +1,98 @@
-// How the base's answers fill the form: one pass per burst, nothing echoed,
-// the combos, the effect mask and the firmware check, through the real window
-// against the simulated base.
+// How the base's reports reach the window: settings answers fill the form in
+// one pass per burst taking the newest report of a kind, nothing echoed,
+// out-of-range values clamped; the effect mask and the firmware check; the
+// live indicators (button LEDs, wheel and axis gauges, pilot lamps), each
+// restyled only when it changes, and the connection lamp sequence; all
+// through the real window against the simulated base.
 
 #include "flowtestutil.h"
 
 #include "gaugearc.h"
-#include "usbevent.h"
+#include "gaugesimple.h"
 
 #include <QComboBox>
-#include <QElapsedTimer>
+#include <QHash>
 #include <QLineEdit>
+#include <QSignalSpy>
 #include <QSlider>
+#include <QStackedWidget>
 #include <QToolButton>
 #include <QtTest>
+
+#include <tuple>
 
 using namespace flowtest;
 
 namespace {
 
-const char kRed[] = "image: url(://LedRed.png);";
-const char kGreen[] = "image: url(://LedGreen.png);";
-const char kGrey[] = "image: url(://LEDGrayG.png);";
+// "name=value" for each name (before any "=") in `names`: a field's or
+// label's text (with "/off" when it and its slider are disabled, "/slider N" when its slider shows
+// another value), a pilot lamp's picture, a combo's index.
+QString shown(WidgetHarness &harness, const QString &names)
+{
+    QStringList out;
+    for (const QString &entry : names.split(' ')) {
+        const QString name = entry.section('=', 0, 0);
+        auto *o = harness.widget()->findChild<QWidget *>(name);
+        auto *slider = harness.widget()->findChild<QSlider *>("Slider" + name.mid(4));
+        QString value = name.startsWith("colorCombo") ? o->property("currentIndex").toString()
+                        : name.startsWith("imagePilot")
+                            ? o->styleSheet().section("url(://", 1).section('.', 0, 0)
+                            : o->property("text").toString();
+        if (slider && name.startsWith("line") && QString::number(slider->value()) != value)
+            value += QStringLiteral("/slider %1").arg(slider->value());
+        const bool on = o->isEnabled(), sliderOn = slider ? slider->isEnabled() : on;
+        out << name + '=' + value + (on && sliderOn ? "" : on || sliderOn ? "/half" : "/off");
+    }
+    return out.join(' ');
+}
 
-// The six game parameters in the order of the effect-mask bits.
-const char *const kGameFields[] = {"lineGamesconstant", "lineGamesSinOne",   "lineGamesJump",
-                                   "lineGamesDamping",  "lineGamesFriction", "lineGamesInertia"};
-const char *const kGameSliders[] = {"SliderGamesconstant", "SliderGamesSinOne",
-                                    "SliderGamesJump",     "SliderGamesDamping",
-                                    "SliderGamesFriction", "SliderGamesInertia"};
+const char kGameFields[] = "lineGamesconstant lineGamesSinOne lineGamesJump lineGamesDamping "
+                           "lineGamesFriction lineGamesInertia";
+
+// Counts the style changes of the 64 button LEDs (led_1 .. led_8, then
+// led_57 .. led_112) and the 9 pilot lamps.
+class Lamps : public QObject
+{
+public:
+    explicit Lamps(Widget *w)
+    {
+        for (int k = 0; k < 73; ++k) {
+            labels << w->findChild<QLabel *>(k >= 64 ? QStringLiteral("imagePilot%1").arg(k - 63)
+                                             : k < 8 ? QStringLiteral("led_%1").arg(k + 1)
+                                                     : QStringLiteral("led_%1").arg(k + 49));
+            labels.last()->installEventFilter(this);
+        }
+    }
+    // Per lamp of [from, to): its look (the letter after "url(://Led", or
+    // X for grey), lower case if it was restyled since the last call.
+    QString looks(int from, int to)
+    {
+        QString out;
+        for (QLabel *label : labels.mid(from, to - from)) {
+            const QString look = (label->styleSheet().section("url(://Led", 1) + 'X').left(1);
+            out += restyled.value(label) ? look.toLower() : look;
+        }
+        restyled.clear();
+        return out;
+    }
+    QList<QLabel *> labels;
+    QHash<QObject *, int> restyled;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        restyled[watched] += event->type() == QEvent::StyleChange ? 1 : 0;
+        return false;
+    }
+};
+
+// A live report: wheel position (little-endian), nine axis bytes, eight button bytes.
+QByteArray live(const char *wheel, const char *buttons = "0000000000000000",
+                const char *axes = "000000000000000000")
+{
+    return QByteArray::fromHex(QByteArray("01") + wheel + axes + buttons);
+}
 
 } // namespace
 
@@ -36,261 +101,215 @@ class TestReadBack : public QObject
     Q_OBJECT
 
 private slots:
+    void reportsFillTheFormAndAreNotEchoed_data();
+    void reportsFillTheFormAndAreNotEchoed();
     void burstIsAppliedInOnePass();
-    void readBackIsNotEchoed();
-    void machineEchoFillsFieldsAndGauge();
-    void modeEchoSelectsWithoutSending();
-    void modeIndexOutsideTheItemsSelectsNothing();
-    void effectMaskEnablesGameControls_data();
-    void effectMaskEnablesGameControls();
-    void disabledParameterIsStillSent();
-    void firmwareCheck_data();
-    void firmwareCheck();
-    void shortReportsAreIgnored();
-    void onlyTheNewestReportOfAKindCounts();
+    void wheelAndAxes_data();
+    void wheelAndAxes();
+    void lampsRestyleOnlyWhatChanges();
+    void connectionSequence();
 };
+
+void TestReadBack::reportsFillTheFormAndAreNotEchoed_data()
+{
+    QTest::addColumn<QByteArray>("report");
+    QTest::addColumn<QString>("fields");
+    QTest::addColumn<QString>("centred"); // the report Center sends afterwards
+    // clang-format off
+    QTest::newRow("machine echo") << inputReport("80 01 84 03 00 EC 01 1A 3B 5B 09")
+        << "lineStreeingAngle=900 lineGramFreeBack=-20 lineGramFreeBack_Flider=1 lineJump=26 lineDamping=59 lineInertia=91 lineFriction=9"
+        << "80 01 84 03 2D EC 01 1A 3B 5B 09";
+    QTest::newRow("past the slider: clamped") << inputReport("80 01 84 03 00 32 01 96 21 1E 28")
+        << "lineJump=100 lineDamping=33" << "80 01 84 03 2D 32 01 64 21 1E 28";
+    QTest::newRow("game echo") << inputReport("80 02 11 07 63 BD 64 37 00 00 00")
+        << "lineGamesJump=17 lineGamesDamping=7 lineGamesSinOne=55" << kCentredKnown;
+    QTest::newRow("mode echo") << inputReport("80 04 02 00 01 00") << "colorComboBox=2 colorComboBox_2=1" << kCentredKnown;
+    // A refused firmware version stays in view, and nothing is sent any more.
+    QTest::newRow("firmware 4999") << statusReport(0x01FF, 5, 4999, 30)
+        << "label_16=4999 label_33=30 imagePilot6=LedRed" << "";
+    QTest::newRow("firmware 5000") << statusReport(0x01FF, 5, 5000, 30)
+        << "label_16=5000 label_33=30 imagePilot6=LedRed" << kCentredKnown;
+    // The effect mask enables the game fields, in mask order: ConstantForce,
+    // PeriodForce (four bits), GameSpring, GameDamper, GameFriction, GameInertia.
+    const std::pair<int, const char *> masks[] = {
+        {0x0000, "000000"}, {0x0001, "100000"}, {0x0002, "010000"}, {0x0040, "010000"},
+        {0x0080, "010000"}, {0x0100, "010000"}, {0x0004, "001000"}, {0x0008, "000100"},
+        {0x0010, "000010"}, {0x0020, "000001"}, {0xFE00, "000000"}, {0x01FF, "111111"}};
+    // clang-format on
+    for (const auto &mask : masks)
+        QTest::addRow("mask 0x%04x", mask.first)
+            << statusReport(mask.first, 0, 6002, 24) << QString::fromLatin1(mask.second)
+            << kCentredKnown;
+}
+
+void TestReadBack::reportsFillTheFormAndAreNotEchoed()
+{
+    QFETCH(QByteArray, report);
+    QFETCH(QString, fields);
+    QFETCH(QString, centred);
+    WidgetHarness harness(quietBase());
+    QVERIFY(settleStartUp(harness));
+    deliver(harness, {report});
+    const bool mask = !fields.contains('=');
+    if (mask) { // which game fields the effect mask enables; the others do not depend on it
+        QString enabled;
+        for (const QString &field : shown(harness, kGameFields).split(' '))
+            enabled += field.endsWith(QLatin1String("/off")) ? '0'
+                       : field.contains('/')                 ? '?'
+                                                             : '1';
+        QCOMPARE(enabled, fields);
+        QVERIFY(harness.child<QSlider>("SliderDamping")->isEnabled());
+    } else {
+        QCOMPARE(shown(harness, fields), fields);
+    }
+
+    // Nothing goes back by itself; Center sends what is shown, centring once,
+    // and a disabled game parameter is still sent with its group.
+    fireSendTimers(harness);
+    QVERIFY(harness.features().isEmpty());
+    harness.child<QToolButton>("toolButton_3")->click();
+    if (mask)
+        harness.child<QSlider>("SliderGamesJump")->setValue(17);
+    harness.widget()->SetSendGamesData();
+    const QStringList sent{centred, "80 02 11 96 63 BD 64 C8 00 00 00"};
+    QCOMPARE(records(harness.features()).join(" | "), sent.mid(0, mask ? 2 : 1).join(" | "));
+}
 
 void TestReadBack::burstIsAppliedInOnePass()
 {
     WidgetHarness harness(quietBase());
     QVERIFY(settleStartUp(harness));
+    QSignalSpy versions(harness.widget(), &Widget::ServoVersion);
+    const QString names =
+        "lineDamping lineGamesSinOne colorComboBox_2 label_16 label_33 imagePilot1 imagePilot4";
+    const QString before = shown(harness, names);
 
-    // Each kind's first visible effect, timed from the injection.
-    QElapsedTimer clock;
-    QList<qint64> applied;
-    const auto stamp = [&] { applied << clock.elapsed(); };
-    connect(harness.child<QLineEdit>("lineDamping"), &QLineEdit::textChanged, this, stamp);
-    connect(harness.child<QLineEdit>("lineGamesSinOne"), &QLineEdit::textChanged, this, stamp);
-    connect(harness.child<QComboBox>("colorComboBox_2"),
-            QOverload<int>::of(&QComboBox::currentIndexChanged), this, stamp);
-    connect(harness.widget(), &Widget::ServoVersion, this, stamp);
-
-    clock.start();
-    harness.base().injectReport(
-        inputReport({0x80, 0x01, 0x84, 0x03, 0x00, 0x9C, 0x01, 0x00, 0x21, 0x00, 0x00}));
-    harness.base().injectReport(
-        inputReport({0x80, 0x02, 0x64, 0x96, 0x63, 0xBD, 0x64, 0x37, 0x00, 0x00, 0x00}));
-    harness.base().injectReport(inputReport({0x80, 0x04, 0x00, 0x00, 0x01, 0x00}));
-    harness.base().injectReport(statusReport(0x01FF, 0, 6001, 31));
-
-    QVERIFY(WidgetHarness::waitFor([&] { return applied.size() >= 4; }));
-    WidgetHarness::settle(200);
-    QCOMPARE(applied.size(), 4);
-    // 100 ms after the first report, all in the same pass.
-    QVERIFY2(applied.first() >= 80, qPrintable(QString::number(applied.first())));
-    QVERIFY2(applied.last() - applied.first() < 20,
-             qPrintable(QString::number(applied.last() - applied.first())));
-    QCOMPARE(harness.child<QLineEdit>("lineDamping")->text(), QStringLiteral("33"));
-    QCOMPARE(harness.child<QLineEdit>("lineGamesSinOne")->text(), QStringLiteral("55"));
-    QCOMPARE(harness.child<QComboBox>("colorComboBox_2")->currentIndex(), 1);
-    QCOMPARE(harness.child<QLabel>("label_33")->text(), QStringLiteral("31"));
+    // Reports cut before the fields they carry are never read past their end
+    // and change nothing.
+    deliver(harness, {QByteArray::fromHex("80 01 10 02 00 00 00"),
+                      QByteArray::fromHex("80 0A FF 01 03"), QByteArray::fromHex("80 05 AA"),
+                      QByteArray::fromHex("80 02 11"), QByteArray::fromHex("01 10")});
+    QCOMPARE(shown(harness, names), before);
+    // Handed over as the reader does, two status reports among them: nothing
+    // is applied until the read-back pass, which takes the newest of a kind,
+    // and nothing goes back.
+    hand(harness,
+         {inputReport("80 01 84 03 00 32 01 0A 21 1E 28"), statusReport(0x01FF, 3, 6003, 20),
+          inputReport("80 02 64 96 63 BD 64 37 00 00 00"), inputReport("80 04 01 00 01 00"),
+          statusReport(0x01FF, 0, 6004, 21)});
+    QCOMPARE(shown(harness, names), before);
+    harness.widget()->ReadReportBufferToSetGames();
+    QCOMPARE(shown(harness, names),
+             QStringLiteral("lineDamping=33 lineGamesSinOne=55 colorComboBox_2=1 label_16=6004 "
+                            "label_33=21 imagePilot1=LedGreen imagePilot4=LEDGrayG"));
+    fireSendTimers(harness);
+    QVERIFY(harness.features().isEmpty());
+    QCOMPARE(versions.count(), 1);
 }
 
-void TestReadBack::readBackIsNotEchoed()
+void TestReadBack::wheelAndAxes_data()
 {
-    WidgetHarness harness(quietBase());
-    QVERIFY(settleStartUp(harness));
-
-    sim::Settings settings;
-    settings.angle = 540;
-    settings.wheelSpring = 70;
-    settings.gameInertia = 12;
-    settings.suspension = 2;
-    harness.base().loadSettings(settings);
-    harness.child<QToolButton>("tbt_readdata")->click();
-    QVERIFY(WidgetHarness::waitFor(
-        [&] { return harness.child<QSlider>("SliderGamesInertia")->value() == 12; }));
-    QCOMPARE(harness.child<QLineEdit>("lineStreeingAngle")->text(), QStringLiteral("540"));
-    QCOMPARE(harness.child<QSlider>("SliderJump")->value(), 70);
-    QCOMPARE(harness.child<QComboBox>("colorComboBox")->currentIndex(), 2);
-
-    WidgetHarness::settle(1200);
-    const QList<QByteArray> sent = harness.features();
-    QCOMPARE(sent.size(), 1); // the read request only
-    QCOMPARE(sent.at(0).left(3), QByteArray::fromHex("80 03 01"));
-    QVERIFY(harness.base().settings() == settings);
+    QTest::addColumn<QByteArray>("report");
+    QTest::addColumn<double>("degrees"); // angle range 900: (raw - 32767) * 450 / 32767
+    QTest::addColumn<QList<int>>("axes");
+    const QList<int> rest{0, 0, 0, 0, 0, 0};
+    QTest::newRow("38 8E") << live("388E") << 50.0 << rest;
+    QTest::newRow("FF FF") << live("FFFF") << 450.0 << rest;
+    QTest::newRow("below centre truncates up") << live("C671") << -50.0 << rest;
+    QTest::newRow("axes") << live("FF7F", "0000000000000000", "3412ABFF3F00012010") << 0.0
+                          << QList<int>{0x234, 0xAB1, 0xFFF, 0x003, 0x001, 0x102};
 }
 
-void TestReadBack::machineEchoFillsFieldsAndGauge()
+void TestReadBack::wheelAndAxes()
 {
+    QFETCH(QByteArray, report);
+    QFETCH(double, degrees);
+    QFETCH(QList<int>, axes);
     WidgetHarness harness(quietBase());
     QVERIFY(settleStartUp(harness));
-    harness.child<QSlider>("SliderStreeingAngle")->setValue(300);
-    WidgetHarness::settle(700);
-    harness.clearFeatures();
-
-    harness.base().injectReport(
-        inputReport({0x80, 0x01, 0x84, 0x03, 0x00, 0xEC, 0x01, 0x1A, 0x3B, 0x5B, 0x09}));
-    auto *angle = harness.child<QLineEdit>("lineStreeingAngle");
-    QVERIFY(WidgetHarness::waitFor([&] { return angle->text() == QLatin1String("900"); }));
-    QCOMPARE(harness.child<QSlider>("SliderStreeingAngle")->value(), 900);
-    QCOMPARE(harness.child<QLineEdit>("lineGramFreeBack")->text(), QStringLiteral("-20"));
-    QCOMPARE(harness.child<QSlider>("SliderGramFreeBack")->value(), -20);
-    QCOMPARE(harness.child<QLineEdit>("lineGramFreeBack_Flider")->text(), QStringLiteral("1"));
-    QCOMPARE(harness.child<QLineEdit>("lineJump")->text(), QStringLiteral("26"));
-    QCOMPARE(harness.child<QLineEdit>("lineDamping")->text(), QStringLiteral("59"));
-    QCOMPARE(harness.child<QLineEdit>("lineInertia")->text(), QStringLiteral("91"));
-    QCOMPARE(harness.child<QLineEdit>("lineFriction")->text(), QStringLiteral("9"));
     auto *gauge = harness.child<GaugeArc>("gaugeArc");
-    QCOMPARE(gauge->minValue(), -450.0);
-    QCOMPARE(gauge->maxValue(), 450.0);
-
-    WidgetHarness::settle(800);
-    QVERIFY(harness.features().isEmpty());
+    QCOMPARE(gauge->value(), 0.0);    // at rest before any live report
+    deliver(harness, {live("8DA3")}); // 125 degrees, so that the next is a change
+    QCOMPARE(gauge->value(), 125.0);
+    deliver(harness, {report});
+    QCOMPARE(gauge->value(), degrees);
+    QList<int> shown;
+    for (const char *suffix : {"", "_2", "_3", "_4", "_5", "_6"})
+        shown << harness.child<GaugeSimple>(qPrintable(QString("progressBar") + suffix))->value();
+    QCOMPARE(shown, axes);
+    // A read-back angle of 0 leaves no range to scale by.
+    deliver(harness, {inputReport("80 01 00 00 00 9C 01"), live("FFFF")});
+    QCOMPARE(gauge->value(), 0.0);
 }
 
-void TestReadBack::modeEchoSelectsWithoutSending()
+void TestReadBack::lampsRestyleOnlyWhatChanges()
 {
     WidgetHarness harness(quietBase());
     QVERIFY(settleStartUp(harness));
-    auto *suspension = harness.child<QComboBox>("colorComboBox");
-    QCOMPARE(suspension->currentIndex(), 0);
+    // The LEDs' page is shown, so a style sheet set on them takes effect.
+    harness.child<QStackedWidget>("stackedWidget")->setCurrentIndex(1);
+    Lamps lamps(harness.widget());
+    lamps.labels.at(5)->setStyleSheet(lamps.labels.at(5)->styleSheet());
+    QCOMPARE(lamps.looks(0, 8), "XXXXXxXX"); // the counter sees even an identical sheet
 
-    harness.base().injectReport(inputReport({0x80, 0x04, 0x01, 0x00, 0x00, 0x00}));
-    QVERIFY(WidgetHarness::waitFor([&] { return suspension->currentIndex() == 1; }));
-    QCOMPARE(suspension->currentText(), QStringLiteral("Normal"));
-    WidgetHarness::settle(300);
-    QVERIFY(harness.features().isEmpty());
-}
-
-void TestReadBack::modeIndexOutsideTheItemsSelectsNothing()
-{
-    WidgetHarness harness(quietBase());
-    QVERIFY(settleStartUp(harness));
-    auto *response = harness.child<QComboBox>("colorComboBox_2");
-
-    harness.base().injectReport(inputReport({0x80, 0x04, 0x00, 0x00, 0x07, 0x01}));
-    QVERIFY(WidgetHarness::waitFor([&] { return response->currentIndex() == -1; }));
-    WidgetHarness::settle(300);
-    QVERIFY(harness.features().isEmpty());
-}
-
-void TestReadBack::effectMaskEnablesGameControls_data()
-{
-    QTest::addColumn<int>("mask");
-    // In mask order: ConstantForce, PeriodForce, GameSpring, GameDamper,
-    // GameFriction, GameInertia.
-    QTest::addColumn<QVector<bool>>("enabled");
-    using V = QVector<bool>;
-    QTest::newRow("none") << 0x0000 << V{false, false, false, false, false, false};
-    QTest::newRow("constant") << 0x0001 << V{true, false, false, false, false, false};
-    QTest::newRow("periodic 0x02") << 0x0002 << V{false, true, false, false, false, false};
-    QTest::newRow("periodic 0x40") << 0x0040 << V{false, true, false, false, false, false};
-    QTest::newRow("periodic 0x80") << 0x0080 << V{false, true, false, false, false, false};
-    QTest::newRow("periodic 0x100") << 0x0100 << V{false, true, false, false, false, false};
-    QTest::newRow("spring") << 0x0004 << V{false, false, true, false, false, false};
-    QTest::newRow("damper") << 0x0008 << V{false, false, false, true, false, false};
-    QTest::newRow("friction") << 0x0010 << V{false, false, false, false, true, false};
-    QTest::newRow("inertia") << 0x0020 << V{false, false, false, false, false, true};
-    QTest::newRow("unused high bits") << 0xFE00 << V{false, false, false, false, false, false};
-    QTest::newRow("all") << 0x01FF << V{true, true, true, true, true, true};
-}
-
-void TestReadBack::effectMaskEnablesGameControls()
-{
-    QFETCH(int, mask);
-    QFETCH(QVector<bool>, enabled);
-    WidgetHarness harness(quietBase());
-    QVERIFY(settleStartUp(harness));
-
-    harness.base().injectReport(statusReport(mask, 0, 6002, 24));
-    QVERIFY(WidgetHarness::waitFor(
-        [&] { return harness.child<QLabel>("label_16")->text() == QLatin1String("6002"); }));
-    for (int j = 0; j < 6; ++j) {
-        QCOMPARE(harness.child<QLineEdit>(kGameFields[j])->isEnabled(), enabled.at(j));
-        QCOMPARE(harness.child<QSlider>(kGameSliders[j])->isEnabled(), enabled.at(j));
-    }
-    // The machine controls do not depend on it.
-    QVERIFY(harness.child<QSlider>("SliderDamping")->isEnabled());
-}
-
-void TestReadBack::disabledParameterIsStillSent()
-{
-    WidgetHarness harness(quietBase());
-    QVERIFY(settleStartUp(harness));
-    harness.base().injectReport(statusReport(0, 0, 6002, 24));
-    QVERIFY(WidgetHarness::waitFor(
-        [&] { return !harness.child<QSlider>("SliderGamesSinOne")->isEnabled(); }));
-
-    harness.child<QSlider>("SliderGamesJump")->setValue(17);
-    const QByteArray game = harness.waitForFeature(kGamePrefix, 3000);
-    QCOMPARE(game.left(11), QByteArray::fromHex("80 02 11 96 63 BD 64 C8 00 00 00"));
-}
-
-void TestReadBack::firmwareCheck_data()
-{
-    QTest::addColumn<int>("firmware");
-    QTest::addColumn<bool>("accepted");
-    QTest::newRow("4999") << 4999 << false;
-    QTest::newRow("0") << 0 << false;
-    QTest::newRow("5000") << 5000 << true;
-    QTest::newRow("65535") << 65535 << true;
-}
-
-void TestReadBack::firmwareCheck()
-{
-    QFETCH(int, firmware);
-    QFETCH(bool, accepted);
-    WidgetHarness harness(quietBase());
-    QVERIFY(settleStartUp(harness));
-    QVERIFY(harness.widget()->deviceFound());
-
-    // Status code 5 and 30 V in the same report.
-    harness.base().injectReport(statusReport(0x01FF, 5, firmware, 30));
-    auto *voltage = harness.child<QLabel>("label_33");
-    QVERIFY(WidgetHarness::waitFor([&] { return voltage->text() == QLatin1String("30"); }));
-    QCOMPARE(harness.widget()->deviceFound(), accepted);
-    QCOMPARE(harness.child<QLabel>("label_16")->text(),
-             accepted ? QString::number(firmware) : QStringLiteral("0"));
-    for (int lamp = 1; lamp <= 9; ++lamp) {
-        const QString name = QStringLiteral("imagePilot%1").arg(lamp);
-        QCOMPARE(harness.widget()->findChild<QLabel *>(name)->styleSheet(),
-                 QString::fromLatin1(lamp == 6 ? kRed : kGrey));
+    // Buttons: the first live report styles every LED (B lit), a repeat none;
+    // byte 13 = 01 is button 15, byte 19 buttons 56..63.
+    const std::tuple<const char *, int, const char *> buttons[] = {
+        {"A000000000000000", 0, "bxbxxxxx"},
+        {"A000000000000000", 0, "BXBXXXXX"},
+        {"8000000000000000", 0, "BXxXXXXX"},
+        {"0001000000000000", 8, "XXXXXXXb"},
+        {"00000000000000FF", 56, "bbbbbbbb"}};
+    for (const auto &[bytes, from, looks] : buttons) {
+        deliver(harness, {live("FF7F", bytes)});
+        QCOMPARE(lamps.looks(from, from + 8), QString::fromLatin1(looks));
     }
 
-    // A dropped link sends nothing any more.
-    harness.child<QToolButton>("toolButton_3")->click();
-    WidgetHarness::settle(100);
-    QCOMPARE(harness.features().size(), accepted ? 1 : 0);
+    // Pilot lamps by status code (R red, G green, X grey, lower case restyled): the
+    // start-up status said 0, so 0 again changes nothing; codes 9 and 10,
+    // and 0x0100, light none.
+    harness.child<QStackedWidget>("stackedWidget")->setCurrentIndex(2);
+    lamps.looks(64, 73);
+    const std::pair<int, const char *> codes[] = {
+        {0, "GXXXXXXXX"},  {3, "xXXrXXXXX"},      {5, "XXXxXrXXX"},
+        {8, "XXXXXxXXr"},  {2, "XXrXXXXXx"},      {9, "XXxXXXXXX"},
+        {10, "XXXXXXXXX"}, {0x0100, "XXXXXXXXX"}, {0, "gXXXXXXXX"}};
+    for (const auto &step : codes) {
+        deliver(harness, {statusReport(0x01FF, step.first, 6001, 40)});
+        QCOMPARE(lamps.looks(64, 73), QString::fromLatin1(step.second));
+    }
 }
 
-void TestReadBack::shortReportsAreIgnored()
+void TestReadBack::connectionSequence()
 {
+    // The steps are driven by hand: the lamp groups light one after another,
+    // the last one green, and the sequence stops there.
     WidgetHarness harness(quietBase());
-    QVERIFY(settleStartUp(harness));
-    auto *angle = harness.child<QLineEdit>("lineStreeingAngle");
-
-    // The reader always hands on whole reports; one cut before the fields it
-    // carries must still not be read past its end.
-    QCoreApplication::postEvent(harness.widget(),
-                                new USBEvent(QByteArray::fromHex("80 01 10 02 00 00 00")));
-    QCoreApplication::postEvent(harness.widget(),
-                                new USBEvent(QByteArray::fromHex("80 0A FF 01 03")));
-    QCoreApplication::postEvent(harness.widget(), new USBEvent(QByteArray::fromHex("80 05 AA")));
-    WidgetHarness::settle(400);
-    QCOMPARE(angle->text(), QStringLiteral("900"));
-    QCOMPARE(harness.child<QLabel>("label_16")->text(), QString::fromLatin1(kSimFirmwareText));
-    QCOMPARE(harness.child<QLabel>("imagePilot1")->styleSheet(), QString::fromLatin1(kGreen));
-    QVERIFY(harness.features().isEmpty());
-
-    // The window still takes the next full report.
-    harness.base().injectReport(
-        inputReport({0x80, 0x01, 0x10, 0x02, 0x00, 0x9C, 0x01, 0x00, 0x00, 0x00, 0x00}));
-    QVERIFY(WidgetHarness::waitFor([&] { return angle->text() == QLatin1String("528"); }));
-}
-
-void TestReadBack::onlyTheNewestReportOfAKindCounts()
-{
-    WidgetHarness harness(quietBase());
-    QVERIFY(settleStartUp(harness));
-
-    harness.base().injectReport(statusReport(0x01FF, 3, 6003, 20));
-    harness.base().injectReport(statusReport(0x01FF, 0, 6004, 21));
-    QVERIFY(WidgetHarness::waitFor(
-        [&] { return harness.child<QLabel>("label_16")->text() == QLatin1String("6004"); }));
-    QCOMPARE(harness.child<QLabel>("label_33")->text(), QStringLiteral("21"));
-    QCOMPARE(harness.child<QLabel>("imagePilot4")->styleSheet(), QString::fromLatin1(kGrey));
-    QCOMPARE(harness.child<QLabel>("imagePilot1")->styleSheet(), QString::fromLatin1(kGreen));
+    QTimer *ledTimer = nullptr;
+    for (QTimer *timer : harness.widget()->findChildren<QTimer *>())
+        ledTimer = timer->interval() == 1000 && timer->isActive() ? timer : ledTimer;
+    QVERIFY(ledTimer);
+    ledTimer->start(3600 * 1000); // it must not step on its own meanwhile
+    // Per lamp of groups A, B, C and Link: . grey, b blue, g green.
+    const QStringList lamps = QStringLiteral("label_47 label_125 label_49 label_50 label_59 "
+                                             "label_60 label_51 label_58 label_61 label_54 "
+                                             "label_56 label_62")
+                                  .split(' ');
+    for (const char *expected : {"bbb.........", "...bbb......", "......bbb...", ".........ggg"}) {
+        QVERIFY(ledTimer->isActive());
+        harness.widget()->usbStatuLedShow();
+        QString lit;
+        for (const QString &name : lamps) {
+            const QString look =
+                harness.child<QLabel>(qPrintable(name))->styleSheet().section("Led", 1);
+            lit += look.startsWith("Gray")    ? '.'
+                   : look.startsWith("Blue")  ? 'b'
+                   : look.startsWith("Green") ? 'g'
+                                              : '?';
+        }
+        QCOMPARE(lit, QLatin1String(expected));
+    }
+    QVERIFY(!ledTimer->isActive());
 }
 
 QTEST_MAIN(TestReadBack)

@@ -1,32 +1,97 @@
-// When the window sends what to the base: the debounced slider sends, Enter,
-// Center, the combos, the read and factory-reset buttons, all through the real
-// window against the simulated base.
+// What the window sends to the base, and when: typed text against the bytes
+// sent, the Enter acknowledgement, the steering gauge's scale and the angle
+// check; the debounced slider sends, Enter, Center, the combos, the read and
+// factory-reset buttons, refusals and the base's own echoes; the edition's
+// texts and choices applied without a send; all through the real window
+// against the simulated base.
 
 #include "flowtestutil.h"
 
+#include "gaugearc.h"
 #include "roundcircle.h"
 
+#include <QAbstractButton>
 #include <QComboBox>
-#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QSlider>
-#include <QStackedWidget>
 #include <QToolButton>
 #include <QtTest>
+
+#include <tuple>
 
 using namespace flowtest;
 
 namespace {
 
-// Machine settings as the current fields give them, for the defaults the
-// simulated base reports at start: angle 900 (84 03), force -100 (9C),
-// filter 1, the four wheel values 0.
-QByteArray machineDefaults(int center)
+const char kRead[] = "80 03 01 00 00 00 00 00 00 00 00";
+const char kReset[] = "80 05 55 55 00 00 00 00 00 00 00";
+const char kFriction41[] = "80 01 84 03 00 32 01 0A 14 1E 29";
+
+// How the base starts: read (its answer applied), echoing byte [4] 0x2D,
+// unread (the start-up read request refused), unplugged, with a mode index
+// the combo lacks, refusing the next 1 or 3 reports, not acknowledging a
+// factory reset. Actions: S and G one step of SliderFriction and
+// SliderGamesDamping, T the running send timers fire, C Center, E Enter, N
+// the state page, R ReadBase, U and M the next item of the Suspension and
+// Response combos, P plug in, V each slider set to its own value, W force -20
+// and game spring 50 set, F factory reset, O its time-out, X unplug, H until
+// the reset wait is hidden, L and K the link lamp shows a fault, or none.
+// Told: the first line of each notice the window opened.
+const struct Row
 {
-    QByteArray report = QByteArray::fromHex("80 01 84 03 00 9C 01 00 00 00 00");
-    report[4] = char(center);
-    return report;
-}
+    const char *name, *base, *actions;
+    QStringList sent;
+    const char *told = "";
+} kRows[] = {
+    // clang-format off
+    {"center once", "read", "CST", {kCentredKnown, kFriction41}},
+    {"three moves, one report", "read", "SSST", {"80 01 84 03 00 32 01 0A 14 1E 2B"}},
+    {"enter sends the disarmed group", "read", "GETE", {kKnownMachine, "80 02 64 97 63 BD 64 C8 00 00 00"}},
+    {"enter on another page", "read", "NE", {}},
+    {"unchanged values", "read", "VT", {}},
+    {"new values, once per group", "read", "WT", {"80 01 84 03 00 EC 01 0A 14 1E 28", "80 02 32 96 63 BD 64 C8 00 00 00"}},
+    {"echo 2D is no command", "echo 2D", "ST", {kFriction41}},
+    {"center and enter before read-back: each asks again", "unread", "CE", {kRead, kRead}},
+    {"slider before read-back", "unread", "STR", {kRead, "80 01 84 03 00 32 01 0A 14 1E 01"}},
+    {"choice before read-back", "unread", "MR", {kRead, "80 04 01 00 01 00 00 00 00 00 00"}},
+    {"center without base", "unplugged", "CEPCST", {kCentredKnown, kFriction41}},
+    {"mode index not an item", "mode 7", "U", {"80 04 01 00 00 00 00 00 00 00 00"}},
+    {"after a refusal", "refuses 1", "STST", {"80 01 84 03 00 32 01 0A 14 1E 2A"}},
+    {"refused three times", "refuses 3", "STSTSTLSTK", {"80 01 84 03 00 32 01 0A 14 1E 2C"},
+     "refusalNotice: The wheel base refused the settings sent to it several times."},
+    {"reset acknowledged", "read", "FH", {kReset, kRead}},
+    {"reset not acknowledged", "no ack", "FOH", {kReset, kRead},
+     "factoryResetNotice: The wheel base did not confirm the factory reset."},
+    {"unplugged during reset", "no ack", "FXH", {kReset},
+     "factoryResetNotice: The wheel base was disconnected during the factory reset."},
+    {"reset without base", "unplugged", "FH", {}},
+    // clang-format on
+};
+
+// The controls an action works: a key into it, or a click.
+const std::tuple<char, const char *, Qt::Key> kControls[] = {
+    {'S', "SliderFriction", Qt::Key_Right}, {'G', "SliderGamesDamping", Qt::Key_Right},
+    {'U', "colorComboBox", Qt::Key_Down},   {'M', "colorComboBox_2", Qt::Key_Down},
+    {'C', "toolButton_3", Qt::Key(0)},      {'N', "toolButton_6", Qt::Key(0)},
+    {'R', "tbt_readdata", Qt::Key(0)},      {'F', "tbt_original_state", Qt::Key(0)}};
+
+// Typed over the selected text of a field (\b deletes it) in a system locale:
+// the field's text, then its text after Enter and the report of its group.
+const struct Typed
+{
+    const char *name;
+    QLocale::Language locale;
+    const char *field, *typed, *shown, *entered, *sent;
+} kTyped[] = {
+    {"separator", QLocale::English, "lineStreeingAngle", "1,600", "1600", "1600", "40 06 00 32"},
+    {"separator de", QLocale::German, "lineStreeingAngle", "1.600", "1600", "1600", "40 06 00 32"},
+    {"-20 over 50", QLocale::English, "lineGramFreeBack", "-20", "-20", "-20", "84 03 00 EC"},
+    {"lone minus", QLocale::English, "lineGramFreeBack", "-", "-", "50", "84 03 00 32"},
+    {"emptied", QLocale::English, "lineJump", "\b", "", "10", "84 03 00 32 01 0A"},
+    {"0 in the angle", QLocale::English, "lineStreeingAngle", "0", "1", "1", "01 00 00 32"},
+    {"past the range", QLocale::English, "lineJump", "150", "100", "100", "84 03 00 32 01 64"},
+    {"game field", QLocale::English, "lineGamesDamping", "7", "7", "7", "64 07 63 BD"},
+};
 
 } // namespace
 
@@ -35,294 +100,221 @@ class TestWriteFlow : public QObject
     Q_OBJECT
 
 private slots:
-    void sliderMovesWithinTheDebounceSendOnce();
-    void arrowKeysOnASliderSendTheLastValue();
-    void typedValueWaitsForEnter();
-    void enterSendsOnlyTheDisarmedGroups();
-    void enterOnOtherPagesSendsNothing_data();
-    void enterOnOtherPagesSendsNothing();
-    void centerSendsTheCommandOnce();
-    void centerWithoutBaseSendsNothing();
-    void settingASliderToItsValueSendsNothing();
-    void readButtonSendsTheReadRequest();
-    void comboChoiceSendsTheModeReport();
-    void factoryResetShowsTheIndicatorUntilAcknowledged();
-    void factoryResetIgnoresOtherReplies();
-    void factoryResetWithoutBase();
+    void onlyValuesReadOrSetAreSent_data();
+    void onlyValuesReadOrSetAreSent();
+    void typedTextIsWhatIsSent_data();
+    void typedTextIsWhatIsSent();
+    void angleAndEnter_data();
+    void angleAndEnter();
+    void editionSetUp_data();
+    void editionSetUp();
 };
 
-void TestWriteFlow::sliderMovesWithinTheDebounceSendOnce()
+void TestWriteFlow::onlyValuesReadOrSetAreSent_data()
 {
-    WidgetHarness harness(quietBase());
-    QVERIFY(settleStartUp(harness));
-    auto *slider = harness.child<QSlider>("SliderDamping");
-
-    slider->setValue(10);
-    WidgetHarness::settle(200);
-    slider->setValue(20);
-    WidgetHarness::settle(200);
-    QVERIFY(withPrefix(harness.features(), kMachinePrefix).isEmpty());
-    slider->setValue(30);
-    QElapsedTimer clock;
-    clock.start();
-
-    const QByteArray sent = harness.waitForFeature(kMachinePrefix, 3000);
-    const qint64 after = clock.elapsed();
-    QVERIFY(!sent.isEmpty());
-    QVERIFY2(after >= 400 && after <= 1000, qPrintable(QString::number(after)));
-    QCOMPARE(byteAt(sent, 8), 30);
-
-    WidgetHarness::settle(1200);
-    QCOMPARE(withPrefix(harness.features(), kMachinePrefix).size(), 1);
-    QVERIFY(withPrefix(harness.features(), kGamePrefix).isEmpty());
+    QTest::addColumn<int>("row");
+    for (int i = 0; i < int(std::size(kRows)); ++i)
+        QTest::newRow(kRows[i].name) << i;
 }
 
-void TestWriteFlow::arrowKeysOnASliderSendTheLastValue()
+void TestWriteFlow::onlyValuesReadOrSetAreSent()
 {
-    WidgetHarness harness(quietBase());
-    QVERIFY(settleStartUp(harness));
-    auto *slider = harness.child<QSlider>("SliderJump");
-    auto *field = harness.child<QLineEdit>("lineJump");
-    QCOMPARE(slider->value(), 0);
-
-    QTest::keyClick(slider, Qt::Key_Right);
-    QCOMPARE(field->text(), QStringLiteral("1"));
-    QTest::keyClick(slider, Qt::Key_Right);
-    QCOMPARE(field->text(), QStringLiteral("2"));
-
-    const QByteArray sent = harness.waitForFeature(kMachinePrefix, 3000);
-    QCOMPARE(sent.left(11), QByteArray::fromHex("80 01 84 03 00 9C 01 02 00 00 00"));
-    WidgetHarness::settle(1000);
-    QCOMPARE(withPrefix(harness.features(), kMachinePrefix).size(), 1);
-}
-
-void TestWriteFlow::typedValueWaitsForEnter()
-{
-    WidgetHarness harness(quietBase());
-    QVERIFY(settleStartUp(harness));
-    auto *field = harness.child<QLineEdit>("lineJump");
-
-    field->selectAll();
-    QTest::keyClicks(field, QStringLiteral("25"));
-    QCOMPARE(harness.child<QSlider>("SliderJump")->value(), 25);
-    WidgetHarness::settle(1200);
-    QVERIFY(harness.features().isEmpty());
-
-    // Both groups were left disarmed by the start-up read-back: Enter sends
-    // both reports, the game values as the base reported them.
-    QTest::keyClick(field, Qt::Key_Return);
-    const QList<QByteArray> sent = harness.features();
-    QCOMPARE(sent.size(), 2);
-    QCOMPARE(sent.at(0).left(11), QByteArray::fromHex("80 01 84 03 00 9C 01 19 00 00 00"));
-    QCOMPARE(sent.at(1).left(11), QByteArray::fromHex("80 02 64 96 63 BD 64 C8 00 00 00"));
-    QCOMPARE(sent.at(0).size(), int(harness.base().featureReportLength()));
-
-    WidgetHarness::settle(1000);
-    QCOMPARE(harness.features().size(), 2);
-}
-
-void TestWriteFlow::enterSendsOnlyTheDisarmedGroups()
-{
-    WidgetHarness harness(quietBase());
-    QVERIFY(settleStartUp(harness));
-
-    // A game slider arms its group and starts its timer.
-    harness.child<QSlider>("SliderGamesDamping")->setValue(120);
-    auto *field = harness.child<QLineEdit>("lineDamping");
-    field->selectAll();
-    QTest::keyClicks(field, QStringLiteral("7"));
-    QTest::keyClick(field, Qt::Key_Return);
-
-    QList<QByteArray> sent = harness.features();
-    QCOMPARE(sent.size(), 1);
-    QCOMPARE(byteAt(sent.at(0), 1), 0x01);
-    QCOMPARE(byteAt(sent.at(0), 8), 7);
-
-    // The game report follows from its timer, once.
-    const QByteArray game = harness.waitForFeature(kGamePrefix, 3000);
-    QCOMPARE(byteAt(game, 3), 120);
-    WidgetHarness::settle(1000);
-    sent = harness.features();
-    QCOMPARE(withPrefix(sent, kGamePrefix).size(), 1);
-    QCOMPARE(withPrefix(sent, kMachinePrefix).size(), 1);
-
-    // Both armed now: Enter sends nothing.
-    harness.clearFeatures();
-    QTest::keyClick(field, Qt::Key_Return);
-    WidgetHarness::settle(700);
-    QVERIFY(harness.features().isEmpty());
-}
-
-void TestWriteFlow::enterOnOtherPagesSendsNothing_data()
-{
-    QTest::addColumn<int>("page");
-    QTest::newRow("calibration") << 1;
-    QTest::newRow("status") << 2;
-}
-
-void TestWriteFlow::enterOnOtherPagesSendsNothing()
-{
-    QFETCH(int, page);
-    WidgetHarness harness(quietBase());
-    QVERIFY(settleStartUp(harness));
-
-    harness.child<QStackedWidget>("stackedWidget")->setCurrentIndex(page);
-    QTest::keyClick(harness.widget(), Qt::Key_Return);
-    QTest::keyClick(harness.widget(), Qt::Key_Enter);
-    WidgetHarness::settle(700);
-    QVERIFY(harness.features().isEmpty());
-
-    // The same keys on the settings page do send.
-    harness.child<QStackedWidget>("stackedWidget")->setCurrentIndex(0);
-    QTest::keyClick(harness.widget(), Qt::Key_Enter);
-    QCOMPARE(harness.features().size(), 2);
-}
-
-void TestWriteFlow::centerSendsTheCommandOnce()
-{
-    WidgetHarness harness(quietBase());
-    QVERIFY(settleStartUp(harness));
-
-    harness.child<QToolButton>("toolButton_3")->click();
-    QCOMPARE(harness.features().size(), 1);
-    QCOMPARE(harness.waitForFeature(kMachinePrefix, 0).left(11), machineDefaults(0x2D));
-
-    harness.child<QSlider>("SliderFriction")->setValue(4);
-    const QByteArray next = harness.waitForFeature(kMachinePrefix, 3000);
-    QCOMPARE(next.left(11), QByteArray::fromHex("80 01 84 03 00 9C 01 00 00 00 04"));
-    WidgetHarness::settle(800);
-    QCOMPARE(harness.features().size(), 2);
-}
-
-void TestWriteFlow::centerWithoutBaseSendsNothing()
-{
+    QFETCH(int, row);
+    const Row &r = kRows[row];
+    const QString base = QLatin1String(r.base);
+    sim::Settings settings = kKnownSettings;
+    settings.suspension = base == QLatin1String("mode 7") ? 7 : settings.suspension;
     WidgetHarness::Options options = quietBase();
-    options.plugged = false;
+    options.config.factoryResetDelayMs = 0;
+    options.plugged = base != QLatin1String("unplugged");
+    options.prepare = [&](sim::SimPlatform &platform) {
+        platform.wheelBase()->loadSettings(settings);
+        platform.wheelBase()->setMachineEchoByte4(base == QLatin1String("echo 2D") ? 0x2D : 0);
+        platform.wheelBase()->refuseFeatureReports(base == QLatin1String("unread") ? 1 : 0);
+        platform.wheelBase()->dropFactoryResetAck(base == QLatin1String("no ack"));
+    };
     WidgetHarness harness(options);
+    Widget *w = harness.widget();
+    if (base != QLatin1String("unread") && base != QLatin1String("unplugged"))
+        QVERIFY(settleStartUp(harness));
+    if (base.startsWith(QLatin1String("refuses")))
+        harness.base().refuseFeatureReports(base.rightRef(1).toInt());
+    auto *wait = harness.child<RoundCircle>("Factory_wait");
 
-    harness.child<QToolButton>("toolButton_3")->click();
-    WidgetHarness::settle(300);
-    QVERIFY(harness.base().featureLog().isEmpty());
-
-    // Once the base is there, the next machine report carries no Center.
-    harness.base().plug();
-    QVERIFY(WidgetHarness::waitFor([&] { return harness.widget()->deviceFound(); }));
-    QVERIFY(settleStartUp(harness));
-    harness.child<QSlider>("SliderFriction")->setValue(9);
-    const QByteArray next = harness.waitForFeature(kMachinePrefix, 3000);
-    QCOMPARE(byteAt(next, 4), 0);
-    QCOMPARE(byteAt(next, 10), 9);
-}
-
-void TestWriteFlow::settingASliderToItsValueSendsNothing()
-{
-    WidgetHarness harness(quietBase());
-    QVERIFY(settleStartUp(harness));
-
-    for (const char *name : {"SliderStreeingAngle", "SliderGramFreeBack", "SliderGamesJump"}) {
-        auto *slider = harness.child<QSlider>(name);
-        slider->setValue(slider->value());
+    for (const char action : QByteArray(r.actions)) {
+        for (const auto &[on, name, key] : kControls) {
+            auto *target = w->findChild<QWidget *>(QLatin1String(name));
+            if (action == on && key)
+                QTest::keyClick(target, key);
+            else if (action == on)
+                static_cast<QAbstractButton *>(target)->click();
+        }
+        for (QTimer *timer : action == 'T' ? w->findChildren<QTimer *>() : QList<QTimer *>())
+            if (timer->isActive() && timer->interval() == 500)
+                QMetaObject::invokeMethod(timer, "timeout");
+        if (action == 'E')
+            QTest::keyClick(w, Qt::Key_Return);
+        if (action == 'P') {
+            QVERIFY(harness.base().featureLog().isEmpty());
+            harness.base().plug();
+            QVERIFY(settleStartUp(harness));
+        }
+        if (action == 'R') // the held-back values follow the base's answer
+            QVERIFY(readUntil(harness, [&] { return harness.features().size() >= 2; }));
+        for (QSlider *slider : action == 'V' ? w->findChildren<QSlider *>() : QList<QSlider *>())
+            slider->setValue(slider->value());
+        if (action == 'W') {
+            harness.child<QSlider>("SliderGramFreeBack")->setValue(-20);
+            harness.child<QSlider>("SliderGamesJump")->setValue(50);
+        }
+        if (action == 'F')
+            QCOMPARE(wait->isHidden(), !w->deviceFound());
+        if (action == 'O')
+            QMetaObject::invokeMethod(w->findChild<QTimer *>("factoryResetTimeout"), "timeout");
+        if (action == 'X')
+            harness.base().unplug();
+        if (action == 'H')
+            QVERIFY(readUntil(harness, [&] { return wait->isHidden(); }));
+        if (action == 'L' || action == 'K')
+            QCOMPARE(harness.child<QLabel>("label_54")->styleSheet(),
+                     QString::fromLatin1(action == 'L' ? "image: url(://LedRedThree.png);"
+                                                       : "image: url(://LedGreenThree.png);"));
     }
-    WidgetHarness::settle(1000);
+    QCOMPARE(records(harness.features()), r.sent);
+    QStringList told;
+    for (const QMessageBox *box : w->findChildren<QMessageBox *>())
+        if (!box->objectName().isEmpty())
+            told << box->objectName() + ": " + box->text().section('\n', 0, 0);
+    QCOMPARE(told.join('\n'), QString::fromUtf8(r.told));
+}
+
+void TestWriteFlow::typedTextIsWhatIsSent_data()
+{
+    QTest::addColumn<int>("row");
+    for (int i = 0; i < int(std::size(kTyped)); ++i)
+        QTest::newRow(kTyped[i].name) << i;
+}
+
+void TestWriteFlow::typedTextIsWhatIsSent()
+{
+    QFETCH(int, row);
+    const Typed &r = kTyped[row];
+    // The validators take the system locale when the window is built.
+    const QLocale system;
+    QLocale::setDefault(QLocale(r.locale));
+    WidgetHarness harness(quietBase());
+    QLocale::setDefault(system);
+    QVERIFY(settleStartUp(harness));
+    auto *edit = harness.child<QLineEdit>(r.field);
+
+    edit->selectAll();
+    QTest::keyClicks(edit, QString::fromLatin1(r.typed));
+    QCOMPARE(edit->text(), QString::fromLatin1(r.shown));
+    fireSendTimers(harness); // typing alone sends nothing
     QVERIFY(harness.features().isEmpty());
-
-    // A new value does go out, once per group.
-    harness.child<QSlider>("SliderGramFreeBack")->setValue(-20);
-    harness.child<QSlider>("SliderGamesJump")->setValue(50);
-    QVERIFY(!harness.waitForFeature(kMachinePrefix, 3000).isEmpty());
-    WidgetHarness::settle(800);
-    const QList<QByteArray> sent = harness.features();
-    QCOMPARE(withPrefix(sent, kMachinePrefix).size(), 1);
-    QCOMPARE(byteAt(withPrefix(sent, kMachinePrefix).at(0), 5), 0xEC);
-    QCOMPARE(withPrefix(sent, kGamePrefix).size(), 1);
-    QCOMPARE(byteAt(withPrefix(sent, kGamePrefix).at(0), 2), 50);
+    QTest::keyClick(edit, Qt::Key_Return);
+    QCOMPARE(edit->text(), QString::fromLatin1(r.entered));
+    // Both groups go out, the field's with the bytes its value makes.
+    const bool game = QByteArray(r.field).startsWith("lineGames");
+    QStringList sent{kKnownMachine, kKnownGame};
+    sent[game].replace(6, qstrlen(r.sent), QString::fromLatin1(r.sent));
+    QCOMPARE(records(harness.features()), sent);
 }
 
-void TestWriteFlow::readButtonSendsTheReadRequest()
+void TestWriteFlow::angleAndEnter_data()
 {
+    QTest::addColumn<int>("wheel"); // the wheel's position in degrees
+    QTest::addColumn<int>("index"); // the field onEditLineEdit sets
+    QTest::addColumn<int>("value");
+    QTest::addColumn<QString>("box");  // the refusal, if any
+    QTest::addColumn<QString>("sent"); // the one report sent, if any
+    // clang-format off
+    QTest::newRow("300 in 500") << 300 << 0 << 500 << "information OutOfAng:500" << "";
+    QTest::newRow("-300 in 500") << -300 << 0 << 500 << "information OutOfAng:500" << "";
+    QTest::newRow("300 in 600") << 300 << 0 << 600 << "" << "80 01 58 02 00 32 01 0A 14 1E 28";
+    QTest::newRow("damper 55") << 0 << 3 << 55 << "" << "80 01 84 03 00 32 01 0A 37 1E 28";
+    QTest::newRow("past the list") << 0 << 7 << 1 << "" << "";
+    QTest::newRow("before the list") << 0 << -1 << 1 << "" << "";
+    // clang-format on
+}
+
+void TestWriteFlow::angleAndEnter()
+{
+    QFETCH(int, wheel);
+    QFETCH(int, index);
+    QFETCH(int, value);
+    QFETCH(QString, box);
+    QFETCH(QString, sent);
     WidgetHarness harness(quietBase());
     QVERIFY(settleStartUp(harness));
+    auto *gauge = harness.child<GaugeArc>("gaugeArc");
+    harness.widget()->SetGaugeArcRange(wheel);
 
-    harness.child<QToolButton>("tbt_readdata")->click();
-    const QList<QByteArray> sent = harness.features();
-    QCOMPARE(sent.size(), 1);
-    QCOMPARE(sent.at(0).left(11), QByteArray::fromHex("80 03 01 00 00 00 00 00 00 00 00"));
+    QString told; // the modal box it opens, closed at once
+    QTimer closer;
+    connect(&closer, &QTimer::timeout, [&] {
+        if (auto *shown = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+            told = shown->windowTitle() + ' ' + shown->text();
+            shown->accept();
+        }
+    });
+    closer.start(5);
+    harness.widget()->onEditLineEdit(index, value);
+    QCOMPARE(told, box);
+    fireSendTimers(harness);
+    QCOMPARE(records(harness.features()).join(" | "), sent);
+    // The gauge's half range follows the angle shown, never below 300, and
+    // keeps the wheel's position.
+    const int angle = harness.child<QLineEdit>("lineStreeingAngle")->text().toInt();
+    QCOMPARE(angle, box.isEmpty() && index == 0 ? value : 900);
+    QCOMPARE(gauge->maxValue(), std::max(300, angle / 2) * 1.0);
+    QCOMPARE(gauge->value(), double(wheel));
 
-    // The answer fills the form and is not sent back.
-    QVERIFY(WidgetHarness::waitFor([&] { return harness.base().statusReportsSent() >= 2; }));
-    WidgetHarness::settle(1000);
-    QCOMPARE(harness.features().size(), 1);
+    // Enter on a field flashes its border until the restore timer fires; an
+    // empty field is not acceptable input: no acknowledgement.
+    auto *field = harness.child<QLineEdit>("lineGamesDamping");
+    const QString normal = field->styleSheet();
+    QTest::keyClick(field, Qt::Key_Return);
+    auto *restore = field->findChild<QTimer *>(QStringLiteral("pendingStyleRestore"));
+    QVERIFY(field->styleSheet().contains(QLatin1String("border:3px rgb(255,0,0)")));
+    QVERIFY(restore && restore->isActive());
+    QMetaObject::invokeMethod(restore, "timeout");
+    QCOMPARE(field->styleSheet(), normal);
+    field->clear();
+    QTest::keyClick(field, Qt::Key_Return);
+    QCOMPARE(field->styleSheet(), normal);
 }
 
-void TestWriteFlow::comboChoiceSendsTheModeReport()
+void TestWriteFlow::editionSetUp_data()
 {
-    WidgetHarness harness(quietBase());
-    QVERIFY(settleStartUp(harness));
-
-    // The start-up read-back of the mode report armed the combos.
-    harness.child<QComboBox>("colorComboBox")->setCurrentIndex(2);
-    QList<QByteArray> sent = harness.features();
-    QCOMPARE(sent.size(), 1);
-    QCOMPARE(sent.at(0).left(11), QByteArray::fromHex("80 04 02 00 00 00 00 00 00 00 00"));
-
-    harness.child<QComboBox>("colorComboBox_2")->setCurrentIndex(1);
-    sent = harness.features();
-    QCOMPARE(sent.size(), 2);
-    QCOMPARE(sent.at(1).left(11), QByteArray::fromHex("80 04 02 00 01 00 00 00 00 00 00"));
+    QTest::addColumn<int>("language");
+    QTest::addColumn<QString>("texts"); // label_52, label_35, the suspension items, the version
+    QTest::newRow("English") << 0 << "FilterFrequency Filter Soft Normal Hard A2.1";
+    QTest::newRow("Chinese") << int(QLocale::Chinese) << "滤波频率 滤波频率 偏软 适中 偏硬 A2.1";
 }
 
-void TestWriteFlow::factoryResetShowsTheIndicatorUntilAcknowledged()
+// This variant's texts and choices, applied once after the window is shown.
+void TestWriteFlow::editionSetUp()
 {
+    QFETCH(int, language);
+    QFETCH(QString, texts);
     WidgetHarness::Options options = quietBase();
-    options.config.factoryResetDelayMs = 300;
+    options.language = language; // the harness applies the edition after showing the window
     WidgetHarness harness(options);
-    QVERIFY(settleStartUp(harness));
-    auto *wait = harness.child<RoundCircle>("Factory_wait");
-    QVERIFY(wait->isHidden());
-
-    harness.child<QToolButton>("tbt_original_state")->click();
-    QCOMPARE(harness.features().value(0).left(11),
-             QByteArray::fromHex("80 05 55 55 00 00 00 00 00 00 00"));
-    QVERIFY(!wait->isHidden());
-
-    // The acknowledgement 80 05 AA AA hides it and asks for the new settings.
-    const QByteArray read = harness.waitForFeature(kReadStorePrefix, 3000);
-    QCOMPARE(read.left(4), QByteArray::fromHex("80 03 01 00"));
-    QVERIFY(wait->isHidden());
-}
-
-void TestWriteFlow::factoryResetIgnoresOtherReplies()
-{
-    WidgetHarness::Options options = quietBase();
-    options.config.factoryResetDelayMs = 60000;
-    WidgetHarness harness(options);
-    QVERIFY(settleStartUp(harness));
-    auto *wait = harness.child<RoundCircle>("Factory_wait");
-
-    harness.child<QToolButton>("tbt_original_state")->click();
-    QVERIFY(!wait->isHidden());
-    harness.base().injectReport(inputReport({0x80, 0x05, 0xAA, 0x00}));
-    harness.base().injectReport(inputReport({0x80, 0x05, 0x00, 0xAA}));
-    WidgetHarness::settle(500);
-    QVERIFY(!wait->isHidden());
-    QCOMPARE(harness.features().size(), 1);
-
-    harness.base().injectReport(inputReport({0x80, 0x05, 0xAA, 0xAA}));
-    QVERIFY(WidgetHarness::waitFor([&] { return wait->isHidden(); }));
-    QCOMPARE(harness.waitForFeature(kReadStorePrefix, 3000).left(4),
-             QByteArray::fromHex("80 03 01 00"));
-}
-
-void TestWriteFlow::factoryResetWithoutBase()
-{
-    WidgetHarness::Options options = quietBase();
-    options.plugged = false;
-    WidgetHarness harness(options);
-
-    harness.child<QToolButton>("tbt_original_state")->click();
-    WidgetHarness::settle(200);
-    QVERIFY(harness.base().featureLog().isEmpty());
-    QVERIFY(harness.child<RoundCircle>("Factory_wait")->isHidden());
+    auto *combo = harness.child<QComboBox>("colorComboBox");
+    QStringList got{harness.child<QLabel>("label_52")->text(),
+                    harness.child<QLabel>("label_35")->text()};
+    for (int i = 0; i < combo->count(); ++i)
+        got << combo->itemText(i);
+    for (const char *label : {"lb_softwareVersion", "label_53", "label_57", "label_126"})
+        got << harness.child<QLabel>(label)->text();
+    QCOMPARE(got.join(' '), texts + QString(" Orvex Manager").repeated(3));
+    QVERIFY(!harness.child<QToolButton>("tbt_original_state")->isHidden());
+    // Refilling the suspension combo changed its index before combo sends
+    // were armed: only the start-up read request went out.
+    QVERIFY(startedUp(harness));
+    fireSendTimers(harness);
+    QCOMPARE(records(harness.features()), QStringList{kRead});
 }
 
 QTEST_MAIN(TestWriteFlow)

@@ -17,21 +17,8 @@
 
 struct SeenBox
 {
-    QString title;
-    QString text;
+    QString title, text;
     QMessageBox::StandardButtons buttons;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    QWidget *parent = nullptr;
-};
-
-struct SeenFileDialog
-{
-    QString title;
-    QString directory;
-    QStringList nameFilters;
-    QFileDialog::AcceptMode acceptMode = QFileDialog::AcceptOpen;
-    QFileDialog::Options options;
-    QWidget *parent = nullptr;
 };
 
 class ModalResponder
@@ -52,21 +39,14 @@ public:
     }
 
     void setAnswer(Answer answer) { m_answer = answer; }
-    // The file the save dialog is given; an empty path cancels the dialog.
+    // The file name typed into the save dialog; an empty one cancels it.
     void setSaveTarget(const QString &path) { m_saveTarget = path; }
-
-    const QList<SeenBox> &boxes() const { return m_boxes; }
-    const QList<SeenFileDialog> &fileDialogs() const { return m_fileDialogs; }
+    int fileDialogs() const { return m_fileDialogs; }
     QList<SeenBox> takeBoxes()
     {
         QList<SeenBox> taken;
         taken.swap(m_boxes);
         return taken;
-    }
-    void clear()
-    {
-        m_boxes.clear();
-        m_fileDialogs.clear();
     }
 
 private:
@@ -89,17 +69,12 @@ private:
 
     void answerBox(QMessageBox *box)
     {
-        m_boxes.append({box->windowTitle(), box->text(), box->standardButtons(), box->icon(),
-                        box->parentWidget()});
-        if (m_answer == Answer::Escape) {
-            QTest::keyClick(box, Qt::Key_Escape);
-            return;
-        }
+        m_boxes.append({box->windowTitle(), box->text(), box->standardButtons()});
         QAbstractButton *button =
             box->button(m_answer == Answer::Yes ? QMessageBox::Yes : QMessageBox::No);
-        if (!button)
-            button = box->button(QMessageBox::Ok);
-        if (button)
+        if (m_answer == Answer::Escape)
+            QTest::keyClick(box, Qt::Key_Escape);
+        else if (button || (button = box->button(QMessageBox::Ok)))
             button->click();
         else
             box->reject();
@@ -107,21 +82,14 @@ private:
 
     void answerFileDialog(QFileDialog *dialog)
     {
-        m_fileDialogs.append({dialog->windowTitle(), dialog->directory().absolutePath(),
-                              dialog->nameFilters(), dialog->acceptMode(), dialog->options(),
-                              dialog->parentWidget()});
-        if (m_saveTarget.isEmpty()) {
-            dialog->reject();
-            return;
-        }
-        // Typed into the name field, as a user would; selectFile() leaves a
-        // focused field alone.
-        auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
-        if (name)
+        ++m_fileDialogs;
+        if (m_saveTarget.isEmpty())
+            return dialog->reject();
+        // Typed into the name field, as a user would, then the Save button.
+        if (auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit")))
             name->setText(m_saveTarget);
         else
             dialog->selectFile(m_saveTarget);
-        // As the dialog's Save button: QFileDialog::accept() through QDialog.
         static_cast<QDialog *>(dialog)->accept();
     }
 
@@ -130,5 +98,5 @@ private:
     QString m_saveTarget;
     QPointer<QWidget> m_answering;
     QList<SeenBox> m_boxes;
-    QList<SeenFileDialog> m_fileDialogs;
+    int m_fileDialogs = 0;
 };

@@ -1,39 +1,42 @@
 #pragma once
 
 // Shared pieces of the profile flow tests: the profile keys and the controls
-// they belong to, written out here rather than taken from the catalogue, and
-// small file and form helpers.
+// they belong to, written out here rather than taken from the catalogue, the
+// box texts, and small file and form helpers.
 
+#include "../profiles/profiletestutil.h"
 #include "widgetharness.h"
 
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMap>
 #include <QSlider>
 #include <QString>
-
-#include <algorithm>
+#include <QTest>
 
 namespace flowutil {
 
-// The English texts of the profile boxes: an unmarked profile (conversion),
-// a profile of another maker's tool, and a file that cannot be read.
+using namespace testutil;
+
+// The English texts of the profile boxes; %1 is the file's native path.
 inline const QString kEnglishConversion = QStringLiteral(
     "This version of the software cannot set the file!\nWhether to convert to Orvex Manager "
     "proprietary file.");
 inline const QString kEnglishForeign = QStringLiteral("Torvane Manager File!\n");
 inline const QString kEnglishMissing = QStringLiteral("File Not Exists");
+inline const QString kEnglishFolder = QStringLiteral("\"%1\" is a folder, not a profile file.");
+inline const QString kEnglishTooLarge =
+    QStringLiteral("\"%1\" is larger than 1 MiB and is not a profile.");
+inline const QString kEnglishDamaged =
+    QStringLiteral("This profile is damaged and was not loaded. Missing:\n%1");
 
 struct SliderKey
 {
-    const char *group;
-    const char *key;
-    const char *slider;
-    const char *lineEdit;
-    int minimum;
-    int maximum;
+    const char *group, *key, *slider, *lineEdit;
+    int minimum, maximum;
 };
 
 // The thirteen slider parameters in the order a profile load applies them.
@@ -55,41 +58,12 @@ inline const SliderKey kSliderKeys[] = {
 
 struct ComboKey
 {
-    const char *group;
-    const char *key;
-    const char *combo;
+    const char *group, *key, *combo;
     int items;
 };
 
-inline const ComboKey kComboKeys[] = {
-    {"Softward", "speed", "colorComboBox", 3},
-    {"Softward", "type", "colorComboBox_2", 2},
-};
-
-inline QByteArray readBytes(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArray();
-    return file.readAll();
-}
-
-inline bool writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return false;
-    return file.write(bytes) == bytes.size();
-}
-
-// Every file of a folder with its bytes.
-inline QMap<QString, QByteArray> snapshot(const QString &folder)
-{
-    QMap<QString, QByteArray> files;
-    for (const QString &name : QDir(folder).entryList(QDir::Files | QDir::Hidden))
-        files.insert(name, readBytes(folder + QLatin1Char('/') + name));
-    return files;
-}
+inline const ComboKey kComboKeys[] = {{"Softward", "speed", "colorComboBox", 3},
+                                      {"Softward", "type", "colorComboBox_2", 2}};
 
 // Slider positions and selector indexes, by object name.
 inline QMap<QString, int> formValues(const WidgetHarness &h)
@@ -103,16 +77,24 @@ inline QMap<QString, int> formValues(const WidgetHarness &h)
 }
 
 // Moves every slider to a value no test profile uses, and the selectors to
-// their last items, so that a load visibly changes them.
+// their last items, then lets the send timers' slots send that at once.
 inline void scrambleForm(const WidgetHarness &h)
 {
-    for (const SliderKey &row : kSliderKeys) {
-        const int value = row.maximum - 3;
-        h.child<QSlider>(row.slider)->setValue(value);
-        h.child<QLineEdit>(row.lineEdit)->setText(QString::number(value));
-    }
+    for (const SliderKey &row : kSliderKeys)
+        h.child<QSlider>(row.slider)->setValue(row.maximum - 3);
     for (const ComboKey &row : kComboKeys)
         h.child<QComboBox>(row.combo)->setCurrentIndex(row.items - 1);
+    h.widget()->SetSendMachineryData();
+    h.widget()->SetSendGamesData();
+}
+
+// Replaces a field's text by typing, as a user does ("" clears it).
+inline void typeInto(const WidgetHarness &h, const char *lineEdit, const QString &text)
+{
+    auto *edit = h.child<QLineEdit>(lineEdit);
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_Backspace);
+    QTest::keyClicks(edit, text);
 }
 
 // Chooses a list entry the way the drop-down does: the index changes, then
@@ -121,25 +103,11 @@ inline bool choose(const WidgetHarness &h, const QString &name)
 {
     auto *list = h.child<QComboBox>("CB_ReadFile");
     const int index = list->findText(name, Qt::MatchExactly | Qt::MatchCaseSensitive);
-    if (index < 0)
-        return false;
-    list->setCurrentIndex(index);
-    emit list->activated(index);
-    return true;
-}
-
-inline QStringList listEntries(const WidgetHarness &h)
-{
-    auto *list = h.child<QComboBox>("CB_ReadFile");
-    QStringList entries;
-    for (int i = 0; i < list->count(); ++i)
-        entries.append(list->itemText(i));
-    return entries;
-}
-
-inline int clampTo(int value, int minimum, int maximum)
-{
-    return std::max(minimum, std::min(maximum, value));
+    if (index >= 0) {
+        list->setCurrentIndex(index);
+        emit list->activated(index);
+    }
+    return index >= 0;
 }
 
 // A quiet base: no live or periodic status reports, only answers.
@@ -149,6 +117,19 @@ inline WidgetHarness::Options quietOptions()
     options.config.liveRateHz = 0;
     options.config.statusIntervalMs = 0;
     return options;
+}
+
+// Waits until the start-up read-back has reached the form (the firmware
+// version shows), runs the send timers' slots so that nothing of the
+// start-up is pending, and forgets what was sent.
+inline bool waitForStartUp(WidgetHarness &h)
+{
+    const bool ready = WidgetHarness::waitFor(
+        [&h] { return h.child<QLabel>("label_16")->text() == QLatin1String("6001"); }, 5000);
+    h.widget()->SetSendMachineryData();
+    h.widget()->SetSendGamesData();
+    h.clearFeatures();
+    return ready;
 }
 
 } // namespace flowutil

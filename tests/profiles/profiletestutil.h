@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QMap>
+#include <QRandomGenerator>
 #include <QString>
 #include <QtGlobal>
 
@@ -18,48 +19,17 @@
 
 namespace testutil {
 
-// The default profile as the format defines it: 35 lines, CR LF, 422 bytes.
+// The default profile as the format defines it: 36 lines, CR LF, 436 bytes.
 inline QByteArray expectedDefaultProfile()
 {
-    static const char *const lines[] = {"[MachineSetUp]",
-                                        "ForceFeedback=",
-                                        "ExternalElastic=26",
-                                        "OuterDamping=59",
-                                        "ExternalMoment=91",
-                                        "ExternalFriction=9",
-                                        "",
-                                        "[GameEffect]",
-                                        "GameElastic=181",
-                                        "GameDamping=72",
-                                        "GameMoment=76",
-                                        "GameFriction=53",
-                                        "",
-                                        "[GameIsForce]",
-                                        "GameConstant=",
-                                        "GameSinOne=",
-                                        "GameSinTwo=",
-                                        "GameSinThree=",
-                                        "GameSinFour=",
-                                        "",
-                                        "[StreeingAngle]",
-                                        "SliderStreeingAngle=900",
-                                        "",
-                                        "",
-                                        "[Softward]",
-                                        "speed=0",
-                                        "type=0",
-                                        "",
-                                        "[Language]",
-                                        "Languages=1",
-                                        "",
-                                        "[RSaxis]",
-                                        "RSHight=",
-                                        "RSLow=",
-                                        "RSSwitch=0"};
-    QByteArray result;
-    for (const char *line : lines)
-        result += QByteArray(line) + "\r\n";
-    return result;
+    return QByteArrayLiteral(
+        "[MachineSetUp]\r\nForceFeedback=\r\nExternalElastic=26\r\nOuterDamping=59\r\n"
+        "ExternalMoment=91\r\nExternalFriction=9\r\n\r\n[GameEffect]\r\nGameFlider=0\r\n"
+        "GameElastic=181\r\nGameDamping=72\r\nGameMoment=76\r\nGameFriction=53\r\n\r\n"
+        "[GameIsForce]\r\nGameConstant=\r\nGameSinOne=\r\nGameSinTwo=\r\nGameSinThree=\r\n"
+        "GameSinFour=\r\n\r\n[StreeingAngle]\r\nSliderStreeingAngle=900\r\n\r\n\r\n[Softward]\r\n"
+        "speed=0\r\ntype=0\r\n\r\n[Language]\r\nLanguages=1\r\n\r\n[RSaxis]\r\nRSHight=\r\n"
+        "RSLow=\r\nRSSwitch=0\r\n");
 }
 
 inline bool writeBytes(const QString &path, const QByteArray &bytes)
@@ -79,9 +49,8 @@ inline QMap<QString, QByteArray> snapshot(const QString &dirPath)
 {
     QMap<QString, QByteArray> result;
     const QDir dir(dirPath);
-    const QStringList names =
-        dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-    for (const QString &name : names)
+    for (const QString &name :
+         dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot))
         result.insert(name, readBytes(dir.filePath(name)));
     return result;
 }
@@ -90,14 +59,7 @@ inline QMap<QString, QByteArray> snapshot(const QString &dirPath)
 inline quint64 inodeOf(const QString &path)
 {
     struct stat info;
-    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
-        return 0;
-    return quint64(info.st_ino);
-}
-
-inline bool runningAsRoot()
-{
-    return ::geteuid() == 0;
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? quint64(info.st_ino) : 0;
 }
 
 // Limits the size of any file this process writes, the way a full disk
@@ -129,28 +91,69 @@ private:
 };
 #endif
 
-} // namespace testutil
-
-#include <QAtomicInt>
-#include <QSettings>
-
-namespace testutil {
-
-// What QSettings::IniFormat reads for key from the bytes of path. The bytes
-// are copied to a fresh name first: QSettings caches files by name and
-// would not notice a same-sized rewrite within the same millisecond.
-inline QVariant settingsValue(const QString &path, const QString &key)
+// Profile-like INI text, reproducible from the seed, with unusual but valid
+// and invalid constructs: escapes, quotes, comments, lists, typed forms, odd
+// sections and numbers. Names carry a running number, so no two differ only
+// by case.
+class IniGenerator
 {
-    static QAtomicInt counter;
-    const QString copy = path + QStringLiteral(".qsettings-%1").arg(counter.fetchAndAddRelaxed(1));
-    writeBytes(copy, readBytes(path));
-    QVariant value;
+public:
+    explicit IniGenerator(quint32 seed) : m_random(seed) {}
+
+    int bounded(int low, int high) { return int(m_random.bounded(low, high)); }
+    bool chance(int percent) { return bounded(0, 100) < percent; }
+    // One of the '|'-separated items of list.
+    QByteArray pick(const char *list)
     {
-        QSettings settings(copy, QSettings::IniFormat);
-        value = settings.value(key);
+        const QList<QByteArray> items = QByteArray(list).split('|');
+        return items.at(bounded(0, items.size()));
     }
-    QFile::remove(copy);
-    return value;
-}
+
+    QByteArray file()
+    {
+        QByteArray text = chance(10) ? "\xef\xbb\xbf" : "";
+        const QByteArray eol = chance(50) ? "\r\n" : "\n";
+        for (int line = bounded(1, 40); line > 0; --line) {
+            const int kind = bounded(0, 100);
+            if (kind < 12) {
+                text += '[' + name() + ']';
+            } else if (kind < 16) {
+                text += pick("; a comment|  ;indented||   |[General]|[%General]|no equals sign|"
+                             "[Broken|=x");
+            } else {
+                text += pick("| |\t") + name() + pick("| |\t") + '=';
+                for (int part = bounded(0, 4); part > 0; --part)
+                    text += pick("26|abc| spaced |\"quoted, ; =\"|\\n|\\x41|\\x4g|\\101|\\\"|\\\\|"
+                                 "\\q|a,b|@@at|@ByteArray(\xc3\xa9)|@String(s)|@Rect(1 2 3 4)|"
+                                 "@Rect(1 2)|@Size(1 2)|@Point(3 4)|@Invalid()|@other|"
+                                 "\xe4\xb8\xad|\t|\\|\"unclosed|x\\\ny|-|99999999999|1e3|0x1F");
+            }
+            text += (chance(10) ? pick(" ; trailing comment|;x| \t") : QByteArray()) + eol;
+        }
+        return text;
+    }
+
+    QString unicodeText()
+    {
+        QString text;
+        for (int i = bounded(0, 12); i > 0; --i) {
+            const int kind = bounded(0, 10);
+            text += QChar(ushort(kind < 5   ? bounded(0x20, 0x7f)
+                                 : kind < 7 ? bounded(0, 0x20)
+                                            : bounded(0x80, 0xd7ff)));
+        }
+        return text;
+    }
+
+private:
+    QByteArray name()
+    {
+        return pick("Key|k|Game Flider|a%41b|sl\\ash|p%U00E9|pct%|dot.ted|\xe9t\xe9|q\"uote") +
+               QByteArray::number(++m_counter);
+    }
+
+    QRandomGenerator m_random;
+    int m_counter = 0;
+};
 
 } // namespace testutil

@@ -1,18 +1,29 @@
+// The profile store and the file helpers over it: stored numbers and edition
+// markers, the default profile copy, checked atomic writes that either land
+// whole or change nothing, the list, the folder and the lock shared with
+// QSettings.
+
 #include "inifile.h"
 #include "profilefolder.h"
 #include "profilestore.h"
 #include "profiletestutil.h"
+#include "velorax_resources.h"
 
+#include <QApplication>
 #include <QFileInfo>
+#include <QProcess>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <cstdio>
+
 using namespace testutil;
 using profiles::EditionMarker;
-using profiles::ReadStatus;
 using profiles::WriteStatus;
 
 Q_DECLARE_METATYPE(EditionMarker)
+Q_DECLARE_METATYPE(WriteStatus)
 
 class TestProfileStore : public QObject
 {
@@ -20,32 +31,18 @@ class TestProfileStore : public QObject
 
 private slots:
     void init();
-
-    void profileNumber_data();
-    void profileNumber();
-    void editionMarker_data();
-    void editionMarker();
-
-    void defaultProfileLoadsAsShipped();
-    void readStatus();
-
-    void saveAsWritesAllKeysInOneStep();
-    void laterEntryForTheSameKeyWins();
-    void unverifiableEditIsRefused();
-    void emptyKeyIsRefused();
-    void growingPastTheLimitIsRefused();
-
+    void storedText_data();
+    void storedText();
+    void defaultProfileCopy();
+    void writes_data();
+    void writes();
     void listProfileFiles();
-
-    void folderBesideApplication();
-    void folderFallsBackToUserFolder_data();
-    void folderFallsBackToUserFolder();
-    void folderFallsBackWhenApplicationDirReadOnly();
-    void folderOverrideForTests();
+    void twoProcessesLoseNoUpdate();
+    void folder_data();
+    void folder();
 
 private:
-    QString installDefault(const QString &name = QStringLiteral("data.ini"));
-
+    QString path(const char *name) const { return m_dir->filePath(QLatin1String(name)); }
     QScopedPointer<QTemporaryDir> m_dir;
 };
 
@@ -53,283 +50,233 @@ void TestProfileStore::init()
 {
     m_dir.reset(new QTemporaryDir);
     QVERIFY(m_dir->isValid());
+    veloraxInitResources();
 }
 
-QString TestProfileStore::installDefault(const QString &name)
-{
-    const QString path = m_dir->filePath(name);
-    return profiles::installResourceCopy(QLatin1String(profiles::kDefaultProfileResource), path)
-               ? path
-               : QString();
-}
-
-void TestProfileStore::profileNumber_data()
+void TestProfileStore::storedText_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("number");
-    QTest::newRow("decimal") << "181" << 181;
-    QTest::newRow("negative") << "-100" << -100;
-    QTest::newRow("plus sign") << "+7" << 7;
-    QTest::newRow("empty") << "" << 0;
-    QTest::newRow("null") << QString() << 0;
-    QTest::newRow("lone minus") << "-" << 0;
-    QTest::newRow("text") << "abc" << 0;
-    QTest::newRow("trailing text") << "12abc" << 0;
-    QTest::newRow("hex is not decimal") << "0x10" << 0;
-    QTest::newRow("fraction") << "1.5" << 0;
-    QTest::newRow("beyond int") << "99999999999" << 0;
-    QTest::newRow("out of a slider's range stays") << "5000" << 5000;
+    QTest::addColumn<EditionMarker>("marker");
+    const auto row = [](const char *text, int number, EditionMarker marker) {
+        QTest::newRow(text) << QString::fromLatin1(text) << number << marker;
+    };
+    row("", 0, EditionMarker::Unmarked);
+    row("000", 0, EditionMarker::Ours);
+    row("-0", 0, EditionMarker::Ours);
+    row(" ", 0, EditionMarker::Ours);
+    row("-", 0, EditionMarker::Ours);
+    row("-100", -100, EditionMarker::Foreign);
+    row("+7", 7, EditionMarker::Foreign);
+    row(" 2 ", 2, EditionMarker::Foreign);
+    row("12abc", 0, EditionMarker::Ours);
+    row("0x10", 0, EditionMarker::Ours);
+    row("99999999999", 0, EditionMarker::Foreign);
 }
 
-void TestProfileStore::profileNumber()
+// A stored value as a number (0 unless decimal), and the edition a marker names.
+void TestProfileStore::storedText()
 {
     QFETCH(QString, text);
     QFETCH(int, number);
+    QFETCH(EditionMarker, marker);
     QCOMPARE(profiles::profileNumber(text), number);
+    QCOMPARE(profiles::classifyEditionMarker(text), marker);
 }
 
-void TestProfileStore::editionMarker_data()
+// The shipped profile is copied, writable by its owner, where no file
+// is; an existing file is kept. Folders are created one level deep.
+void TestProfileStore::defaultProfileCopy()
 {
-    QTest::addColumn<QString>("marker");
-    QTest::addColumn<EditionMarker>("expected");
-    QTest::newRow("absent") << QString() << EditionMarker::Unmarked;
-    QTest::newRow("empty") << "" << EditionMarker::Unmarked;
-    QTest::newRow("zero") << "0" << EditionMarker::Ours;
-    QTest::newRow("zeros") << "000" << EditionMarker::Ours;
-    QTest::newRow("minus zero") << "-0" << EditionMarker::Ours;
-    QTest::newRow("not a number") << "abc" << EditionMarker::Ours;
-    QTest::newRow("blank") << " " << EditionMarker::Ours;
-    QTest::newRow("three") << "3" << EditionMarker::Foreign;
-    QTest::newRow("negative") << "-1" << EditionMarker::Foreign;
-    QTest::newRow("padded") << " 2 " << EditionMarker::Foreign;
-    QTest::newRow("beyond int") << "99999999999" << EditionMarker::Foreign;
+    const QString resource = QLatin1String(profiles::kDefaultProfileResource);
+    QCOMPARE(readBytes(resource), expectedDefaultProfile());
+    QVERIFY(profiles::installResourceCopy(resource, path("data.ini")));
+    QCOMPARE(readBytes(path("data.ini")), expectedDefaultProfile());
+    QVERIFY(QFileInfo(path("data.ini")).permissions().testFlag(QFileDevice::WriteOwner));
+    QVERIFY(writeBytes(path("mine.ini"), "Ver=0"));
+    QVERIFY(profiles::installResourceCopy(resource, path("mine.ini")));
+    QCOMPARE(readBytes(path("mine.ini")), QByteArray("Ver=0"));
+    QVERIFY(profiles::ensureFolder(path("ini")) && QFileInfo(path("ini")).isDir());
+    QVERIFY(!profiles::ensureFolder(path("a/b")) && !profiles::ensureFolder(path("mine.ini")));
+    QCOMPARE(snapshot(m_dir->path()).keys(), (QStringList{"data.ini", "ini", "mine.ini"}));
 }
 
-void TestProfileStore::editionMarker()
+void TestProfileStore::writes_data()
 {
-    QFETCH(QString, marker);
-    QFETCH(EditionMarker, expected);
-    QCOMPARE(profiles::classifyEditionMarker(marker), expected);
+    QTest::addColumn<QByteArray>("bytes"); // "-": no file, "<dir>": a folder
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<int>("size");
+    QTest::addColumn<QString>("condition");
+    QTest::addColumn<WriteStatus>("status");
+    const auto row = [](const char *tag, const QByteArray &bytes, const char *key, int size,
+                        const char *condition, WriteStatus status) {
+        QTest::newRow(tag) << bytes << QString::fromLatin1(key) << size
+                           << QString::fromLatin1(condition) << status;
+    };
+    const QByteArray shipped = expectedDefaultProfile();
+    const int big = int(profiles::kMaxProfileBytes);
+    row("written", shipped, "Softward/Help", 4000, "", WriteStatus::Written);
+    row("missing file: none created", "-", "A/b", 1, "", WriteStatus::Missing);
+    row("folder", "<dir>", "A/b", 1, "", WriteStatus::Failed);
+    row("over 1 MiB", shipped + QByteArray(big, ';'), "A/b", 1, "", WriteStatus::Failed);
+    row("would grow past 1 MiB", shipped, "Softward/Help", big, "", WriteStatus::Failed);
+    row("edit would not read back", "[A]\nk=\"open\nx=1", "Softward/Ver", 1, "",
+        WriteStatus::Failed);
+    row("empty key", shipped, "/", 1, "", WriteStatus::Failed);
+    row("disk full", shipped, "Softward/Help", 4000, "full", WriteStatus::Failed);
+    row("read-only folder", shipped, "Softward/Help", 1, "read-only", WriteStatus::Failed);
+    row("unmarked where ours is required", shipped, "A/b", 1, "ours", WriteStatus::Refused);
+    row("foreign where ours is required", "[Softward]\nVer=3\n", "A/b", 1, "ours",
+        WriteStatus::Refused);
 }
 
-void TestProfileStore::defaultProfileLoadsAsShipped()
+// A write replaces the file by a rename (new inode, same permissions) with
+// every entry read back, or leaves the folder exactly as it was.
+void TestProfileStore::writes()
 {
-    const QString path = installDefault();
-    const auto values = profiles::ProfileValues::read(path);
-    QCOMPARE(values.status(), ReadStatus::Ok);
-    QCOMPARE(values.editionMarker(), EditionMarker::Unmarked);
-    const struct
+#ifdef Q_OS_UNIX
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, key);
+    QFETCH(int, size);
+    QFETCH(QString, condition);
+    QFETCH(WriteStatus, status);
+    const QString file = path("p.ini");
+    const QFile::Permissions mine = QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                    QFileDevice::ReadUser | QFileDevice::WriteUser;
+    if (bytes == "<dir>")
+        QVERIFY(QDir().mkdir(file));
+    else if (bytes != "-")
+        QVERIFY(writeBytes(file, bytes) && QFile::setPermissions(file, mine));
+    const auto before = snapshot(m_dir->path());
+    const quint64 inode = inodeOf(file);
+    const QFile::Permissions full =
+        QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
+    if (condition == "read-only" && ::geteuid() == 0)
+        QSKIP("root writes into read-only folders");
+    if (condition == "read-only")
+        QVERIFY(QFile::setPermissions(m_dir->path(), full & ~QFileDevice::WriteOwner));
+    profiles::WriteOptions options;
+    options.requireOurs = condition == "ours";
+    const QString group = key.section('/', 0, 0), name = key.section('/', 1);
+    const QString value(size, QLatin1Char('7'));
+    WriteStatus result;
+    int iniResult = 0;
     {
-        const char *group;
-        const char *key;
-        int number;
-    } expected[] = {{"Softward", "type", 0},
-                    {"MachineSetUp", "ForceFeedback", 0},
-                    {"MachineSetUp", "ExternalElastic", 26},
-                    {"MachineSetUp", "OuterDamping", 59},
-                    {"MachineSetUp", "ExternalMoment", 91},
-                    {"MachineSetUp", "ExternalFriction", 9},
-                    {"GameEffect", "GameFlider", 0},
-                    {"GameEffect", "GameElastic", 181},
-                    {"GameEffect", "GameDamping", 72},
-                    {"GameEffect", "GameMoment", 76},
-                    {"GameEffect", "GameFriction", 53},
-                    {"GameIsForce", "GameConstant", 0},
-                    {"GameIsForce", "GameSinOne", 0},
-                    {"StreeingAngle", "SliderStreeingAngle", 900},
-                    {"Softward", "speed", 0},
-                    {"Language", "Languages", 1}};
-    for (const auto &row : expected)
-        QCOMPARE(values.number(row.group, row.key), row.number);
-    QVERIFY(values.contains("MachineSetUp", "ForceFeedback"));
-    QVERIFY(!values.contains("GameEffect", "GameFlider"));
-    QCOMPARE(values.keys().size(), 21);
-}
-
-void TestProfileStore::readStatus()
-{
-    QString value = QStringLiteral("previous");
-    QCOMPARE(profiles::readProfileValue(m_dir->filePath("none.ini"), "A", "b", &value),
-             ReadStatus::Missing);
-    QCOMPARE(value, QStringLiteral("previous"));
-    QCOMPARE(profiles::ProfileValues::read(m_dir->path()).status(), ReadStatus::Unreadable);
-    const QString empty = m_dir->filePath("empty.ini");
-    QVERIFY(writeBytes(empty, QByteArray()));
-    const auto values = profiles::ProfileValues::read(empty);
-    QCOMPARE(values.status(), ReadStatus::Ok);
-    QCOMPARE(values.editionMarker(), EditionMarker::Unmarked);
-    QCOMPARE(values.number("StreeingAngle", "SliderStreeingAngle"), 0);
-}
-
-void TestProfileStore::saveAsWritesAllKeysInOneStep()
-{
-    const QString path = installDefault(QStringLiteral("mine.ini"));
-    const QVector<profiles::ProfileEntry> entries = {
-        {"MachineSetUp", "ForceFeedback", "-"},
-        {"MachineSetUp", "ExternalElastic", "1"},
-        {"MachineSetUp", "OuterDamping", "2"},
-        {"MachineSetUp", "ExternalMoment", "3"},
-        {"MachineSetUp", "ExternalFriction", "4"},
-        {"GameEffect", "GameFlider", "5"},
-        {"GameEffect", "GameElastic", "6"},
-        {"GameEffect", "GameDamping", "7"},
-        {"GameEffect", "GameMoment", "8"},
-        {"GameEffect", "GameFriction", "9"},
-        {"GameIsForce", "GameConstant", ""},
-        {"GameIsForce", "GameSinOne", "11"},
-        {"StreeingAngle", "SliderStreeingAngle", "1080"},
-        {"Softward", "speed", "2"},
-        {"Softward", "type", "1"},
-        {"Softward", "Ver", "0"},
-        {"Softward", "Help", "1"}};
-#ifdef Q_OS_UNIX
-    const quint64 inode = inodeOf(path);
+        FileSizeLimit limit(condition == "full" ? 1024 : RLIM_INFINITY);
+        result = profiles::writeProfileValues(
+            file, {{"Softward", "Ver", "0"}, {group, name, value}}, options);
+        if (!options.requireOurs)
+            iniResult = IniFile().WriteIniFile(file, group, name, value);
+    }
+    QFile::setPermissions(m_dir->path(), full);
+    QCOMPARE(result, status);
+    QCOMPARE(iniResult, status == WriteStatus::Failed ? -1 : 0);
+    if (status != WriteStatus::Written) {
+        QCOMPARE(snapshot(m_dir->path()), before);
+        return;
+    }
+    QVERIFY(inodeOf(file) != inode);
+    QCOMPARE(QFile::permissions(file), mine);
+    QCOMPARE(profiles::ProfileValues::read(file).value(group, name), value);
+    QCOMPARE(snapshot(m_dir->path()).keys(), QStringList{"p.ini"});
+#else
+    QSKIP("inodes, permissions and RLIMIT_FSIZE are Unix notions");
 #endif
-    QCOMPARE(profiles::writeProfileValues(path, entries), WriteStatus::Written);
-#ifdef Q_OS_UNIX
-    QVERIFY(inodeOf(path) != inode);
-#endif
-    const auto values = profiles::ProfileValues::read(path);
-    for (const auto &entry : entries)
-        QCOMPARE(values.value(entry.group, entry.name), entry.value);
-    // The keys the save does not write keep the default profile's content.
-    QCOMPARE(values.value("Language", "Languages"), QStringLiteral("1"));
-    QCOMPARE(values.value("RSaxis", "RSSwitch"), QStringLiteral("0"));
-    QVERIFY(values.contains("GameIsForce", "GameSinFour"));
-    QCOMPARE(values.keys().size(), 21 + 3);
-    QCOMPARE(values.editionMarker(), EditionMarker::Ours);
-    // Still CR LF throughout, and QSettings reads the same.
-    const QByteArray bytes = readBytes(path);
-    QCOMPARE(bytes.count('\n'), bytes.count("\r\n"));
-    QCOMPARE(settingsValue(path, "GameEffect/GameFlider").toString(), QStringLiteral("5"));
-    QCOMPARE(settingsValue(path, "Softward/Help").toString(), QStringLiteral("1"));
-    QCOMPARE(snapshot(m_dir->path()).keys(), QStringList{"mine.ini"});
-}
-
-void TestProfileStore::laterEntryForTheSameKeyWins()
-{
-    const QString path = installDefault();
-    QCOMPARE(profiles::writeProfileValues(
-                 path, {{"Language", "LanguageS", "2"}, {"language", "languages", "0"}}),
-             WriteStatus::Written);
-    const auto values = profiles::ProfileValues::read(path);
-    QCOMPARE(values.value("Language", "Languages"), QStringLiteral("0"));
-    QCOMPARE(readBytes(path).count("anguage"), 2); // the header and one entry
-}
-
-void TestProfileStore::unverifiableEditIsRefused()
-{
-    // An unclosed quote swallows everything after it, so a section appended
-    // at the end would not read back: the write is refused, nothing changes.
-    const QString path = m_dir->filePath("broken.ini");
-    const QByteArray broken = "[A]\nk=\"open quote\nx=1";
-    QVERIFY(writeBytes(path, broken));
-    QCOMPARE(profiles::writeProfileValues(path, {{"Softward", "Ver", "0"}}), WriteStatus::Failed);
-    QCOMPARE(readBytes(path), broken);
-    IniFile ini;
-    QCOMPARE(ini.WriteIniFile(path, "Softward", "Ver", "0"), -1);
-    QCOMPARE(readBytes(path), broken);
-}
-
-void TestProfileStore::emptyKeyIsRefused()
-{
-    const QString path = installDefault();
-    QCOMPARE(profiles::writeProfileValues(path, {{"Softward", "Ver", "0"}, {"/", "", "x"}}),
-             WriteStatus::Failed);
-    QCOMPARE(readBytes(path), expectedDefaultProfile());
-    QCOMPARE(profiles::writeProfileValues(m_dir->filePath("none.ini"), {{"A", "b", "c"}}),
-             WriteStatus::Missing);
-    QVERIFY(!QFileInfo::exists(m_dir->filePath("none.ini")));
-}
-
-void TestProfileStore::growingPastTheLimitIsRefused()
-{
-    const QString path = installDefault();
-    const QString big(int(profiles::kMaxProfileBytes), QLatin1Char('9'));
-    QCOMPARE(profiles::writeProfileValues(path, {{"Softward", "Help", big}}), WriteStatus::Failed);
-    QCOMPARE(readBytes(path), expectedDefaultProfile());
 }
 
 void TestProfileStore::listProfileFiles()
 {
     for (const char *name : {"b.ini", "A.INI", "c.Ini", "data.ini.lock", "notes.txt", "ini"})
-        QVERIFY(writeBytes(m_dir->filePath(name), "x"));
-    QVERIFY(QDir().mkdir(m_dir->filePath("folder.ini")));
+        QVERIFY(writeBytes(path(name), "x"));
+    QVERIFY(QDir().mkdir(path("folder.ini")));
     QCOMPARE(profiles::listProfileFiles(m_dir->path()), (QStringList{"A.INI", "b.ini", "c.Ini"}));
-    QCOMPARE(profiles::listProfileFiles(m_dir->filePath("missing")), QStringList());
+    QCOMPARE(profiles::listProfileFiles(path("missing")), QStringList());
 }
 
-void TestProfileStore::folderBesideApplication()
+// This tool and a QSettings-based program edit one profile at the same time,
+// each counting its own key up: with both holding the file's lock around
+// their read-modify-write, neither loses an update of the other.
+void TestProfileStore::twoProcessesLoseNoUpdate()
 {
-    const QString app = m_dir->filePath("app");
-    const QString user = m_dir->filePath("user");
-    QVERIFY(QDir().mkdir(app));
-    QCOMPARE(profiles::resolveProfileFolder(app, user), app + "/ini");
-    QVERIFY(QFileInfo(app + "/ini").isDir());
-    QVERIFY(snapshot(app + "/ini").isEmpty()); // the write probe leaves nothing
-    // An existing folder is used as it is.
-    QVERIFY(writeBytes(app + "/ini/data.ini", "x"));
-    QCOMPARE(profiles::resolveProfileFolder(app, user), app + "/ini");
-    QCOMPARE(snapshot(app + "/ini").keys(), QStringList{"data.ini"});
-    QVERIFY(!QFileInfo::exists(user));
+    constexpr int kRounds = 300;
+    const QString file = path("shared.ini");
+    QVERIFY(writeBytes(file, "[Counter]\r\nA=0\r\nB=0\r\n"));
+    QProcess other;
+    other.start(QCoreApplication::applicationFilePath(),
+                {"--qsettings-writer", file, QString::number(kRounds)});
+    // It says when it has begun, so that the two really overlap.
+    QVERIFY(other.waitForReadyRead(30000));
+    for (int i = 0; i < kRounds; ++i) {
+        const int a = profiles::ProfileValues::read(file).number("Counter", "A");
+        QCOMPARE(profiles::writeProfileValues(file, {{"Counter", "A", QString::number(a + 1)}}),
+                 WriteStatus::Written);
+    }
+    QVERIFY(other.waitForFinished(60000));
+    QCOMPARE(other.exitCode(), 0);
+    const profiles::ProfileValues values = profiles::ProfileValues::read(file);
+    QCOMPARE(values.number("Counter", "A"), kRounds);
+    QCOMPARE(values.number("Counter", "B"), kRounds);
+    QVERIFY(!QFileInfo::exists(file + ".lock"));
 }
 
-void TestProfileStore::folderFallsBackToUserFolder_data()
+void TestProfileStore::folder_data()
 {
     QTest::addColumn<QString>("kind");
-    QTest::newRow("application dir cannot be created in") << "under a file";
-    QTest::newRow("ini is a file") << "ini is a file";
-    QTest::newRow("no application dir") << "none";
+    QTest::addColumn<bool>("besideApplication");
+    QTest::newRow("beside the application") << "app" << true;
+    QTest::newRow("application folder cannot be created") << "under a file" << false;
+    QTest::newRow("read-only ini folder") << "read-only" << false;
 }
 
-void TestProfileStore::folderFallsBackToUserFolder()
+// Profiles live in "ini" beside the application while it can be written,
+// else in the user's data folder; the write probe leaves nothing behind.
+void TestProfileStore::folder()
 {
     QFETCH(QString, kind);
-    QString app;
-    if (kind == QLatin1String("under a file")) {
-        QVERIFY(writeBytes(m_dir->filePath("plain"), "x"));
-        app = m_dir->filePath("plain/app");
-    } else if (kind == QLatin1String("ini is a file")) {
-        app = m_dir->filePath("app");
+    QFETCH(bool, besideApplication);
+    const QString app = kind == "under a file" ? path("plain/app") : path("app");
+    const QString user = path("home/velorax");
+    QVERIFY(writeBytes(path("plain"), "x"));
+    if (kind != "under a file")
         QVERIFY(QDir().mkdir(app));
-        QVERIFY(writeBytes(app + "/ini", "x"));
-    }
-    const QString user = m_dir->filePath("home/share/velorax");
-    QCOMPARE(profiles::resolveProfileFolder(app, user), user + "/ini");
-    QVERIFY(QFileInfo(user + "/ini").isDir());
-    // The fallback folder is prepared the same way: the default profile goes in.
-    IniFile ini;
-    QCOMPARE(ini.JudgmentFile(user + "/ini", "data.ini"), 0);
-    QCOMPARE(readBytes(user + "/ini/data.ini"), expectedDefaultProfile());
-}
-
-void TestProfileStore::folderFallsBackWhenApplicationDirReadOnly()
-{
-#ifdef Q_OS_UNIX
-    if (runningAsRoot())
+    if (kind == "read-only")
+        QVERIFY(QDir().mkdir(app + "/ini") && writeBytes(app + "/ini/data.ini", "x"));
+    const QFile::Permissions full =
+        QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
+    if (kind == "read-only" && ::geteuid() == 0)
         QSKIP("root writes into read-only folders");
-    const QString app = m_dir->filePath("app");
-    QVERIFY(QDir().mkdir(app));
-    QVERIFY(QDir().mkdir(app + "/ini"));
-    const QFile::Permissions readOnly = QFileDevice::ReadOwner | QFileDevice::ExeOwner;
-    QVERIFY(QFile::setPermissions(app + "/ini", readOnly));
-    const QString user = m_dir->filePath("user");
+    if (kind == "read-only")
+        QVERIFY(QFile::setPermissions(app + "/ini", full & ~QFileDevice::WriteOwner));
     const QString chosen = profiles::resolveProfileFolder(app, user);
-    QFile::setPermissions(app + "/ini", readOnly | QFileDevice::WriteOwner);
-    QCOMPARE(chosen, user + "/ini");
-#else
-    QSKIP("Unix permissions");
-#endif
+    QFile::setPermissions(app + "/ini", full);
+    QCOMPARE(chosen, (besideApplication ? app : user) + "/ini");
+    QVERIFY(QFileInfo(chosen).isDir());
+    QVERIFY(snapshot(chosen).isEmpty());
 }
 
-void TestProfileStore::folderOverrideForTests()
+// The other program of twoProcessesLoseNoUpdate: counts B up through QSettings.
+int qsettingsWriter(const QString &path, int rounds)
 {
-    profiles::setProfileFolderForTesting(m_dir->filePath("ini"));
-    QCOMPARE(profiles::profileFolder(), m_dir->filePath("ini"));
-    QCOMPARE(profiles::profileFolder(), m_dir->filePath("ini"));
-    profiles::setProfileFolderForTesting(m_dir->filePath("other"));
-    QCOMPARE(profiles::profileFolder(), m_dir->filePath("other"));
+    for (int i = 0; i < rounds; ++i) {
+        QSettings settings(path, QSettings::IniFormat);
+        settings.setValue("Counter/B", settings.value("Counter/B").toInt() + 1);
+        settings.sync();
+        if (settings.status() != QSettings::NoError)
+            return 1;
+        if (i == 0)
+            std::fputs("begun\n", stdout), std::fflush(stdout);
+    }
+    return 0;
 }
 
-QTEST_MAIN(TestProfileStore)
+int main(int argc, char **argv)
+{
+    if (argc == 4 && qstrcmp(argv[1], "--qsettings-writer") == 0) {
+        QCoreApplication app(argc, argv);
+        return qsettingsWriter(QString::fromLocal8Bit(argv[2]), std::atoi(argv[3]));
+    }
+    QApplication app(argc, argv); // the file helpers are widgets
+    TestProfileStore test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_profilestore.moc"

@@ -2,129 +2,88 @@
 // the three close buttons, a removal and a link drop while a read is pending
 // all end every thread of the tool within 100 ms.
 
-#include "platform.h"
 #include "processprobe.h"
-#include "profilefolder.h"
-#include "simplatform.h"
 #include "usbthread.h"
-#include "widget.h"
+#include "widgetharness.h"
 
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QStackedWidget>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
 #include <QTimer>
 #include <QToolButton>
 
-#include <functional>
-#include <memory>
-
 namespace {
 
 constexpr qint64 kShutdownBudgetMs = 100;
 
-// The window on a fresh simulated base; the window can be destroyed before
-// the fixture, as main() destroys it after the event loop.
-class Rig
+// The window on a fresh simulated base, streaming at 1 kHz or silent with a
+// read pending, once its start-up read-back has been applied.
+struct Rig
 {
-public:
     explicit Rig(bool streaming)
     {
-        profiles::setProfileFolderForTesting(m_profiles.path());
-        sim::SimConfig config;
-        config.liveRateHz = streaming ? 1000 : 0;
-        config.statusIntervalMs = streaming ? 1000 : 0;
-        auto platform = std::make_unique<sim::SimPlatform>(config);
-        base = platform->wheelBase();
-        device::installPlatform(std::move(platform));
-        // Everything running now belongs to the test, Qt or the simulated
-        // base; what the window starts must be gone after shutdown.
-        threadsBefore = processprobe::threadIds();
-        window = std::make_unique<Widget>();
-        window->show();
-        window->Slot_FilterVersionColtrol(0);
-        window->Get_LacaelLanuage(0);
-    }
-    ~Rig()
-    {
-        window.reset();
-        base.reset();
-        device::installPlatform(nullptr);
-        profiles::setProfileFolderForTesting(QString());
+        WidgetHarness::Options options;
+        options.config.liveRateHz = streaming ? 1000 : 0;
+        options.config.statusIntervalMs = streaming ? 1000 : 0;
+        // Everything running before the window is built belongs to the test,
+        // Qt or the simulated base; what the window starts must go.
+        options.prepare = [this](sim::SimPlatform &) { before = processprobe::threadIds(); };
+        harness = std::make_unique<WidgetHarness>(options);
+        auto *version = harness->child<QLabel>("label_16");
+        ready = WidgetHarness::waitFor([&] { return version->text() == QLatin1String("6001"); });
     }
 
-    // Threads started since the window was built that are still there. Qt's
-    // global thread pool (large image conversions while painting) keeps its
-    // idle workers for half a minute; they are Qt's, not the tool's.
+    // Threads started since, still there. Qt's global pool keeps its idle
+    // workers for half a minute; they are Qt's, not the tool's.
     QStringList leftoverThreads() const
     {
         QStringList names;
         for (const int id : processprobe::threadIds()) {
             const QString name = processprobe::threadName(id);
-            if (!threadsBefore.contains(id) && name != QLatin1String("Thread (pooled)"))
+            if (!before.contains(id) && name != QLatin1String("Thread (pooled)"))
                 names << QStringLiteral("%1 (%2)").arg(name).arg(id);
         }
         return names;
     }
 
-    // A thread that has been waited for may still be leaving the kernel's
-    // list for a moment; the budget covers that too.
-    void waitForThreadsToGo() const
+    // Waits for the window's threads to leave the kernel's list (a thread
+    // that was waited for may linger there a moment; the budget covers it),
+    // then checks none is left within the budget counted from `clock`.
+    void checkEveryThreadEnded(const QElapsedTimer &clock) const
     {
-        QElapsedTimer clock;
-        clock.start();
         while (!leftoverThreads().isEmpty() && clock.elapsed() < 2 * kShutdownBudgetMs)
             QThread::usleep(500);
+        const qint64 elapsed = clock.elapsed();
+        QCOMPARE(USBThread::runningCount(), 0);
+        QVERIFY2(leftoverThreads().isEmpty(), qPrintable(leftoverThreads().join(", ")));
+        qInfo("threads ended %lld ms after the action", elapsed);
+        QVERIFY2(elapsed < kShutdownBudgetMs, qPrintable(QStringLiteral("%1 ms").arg(elapsed)));
     }
 
-    QTemporaryDir m_profiles;
-    std::shared_ptr<sim::SimWheelBase> base;
-    QSet<int> threadsBefore;
-    std::unique_ptr<Widget> window;
+    // Runs the application's event loop with `action` inside it, then
+    // destroys the window as main() does; true if the loop ended by itself.
+    bool runLoopWith(const std::function<void()> &action, QElapsedTimer *clock)
+    {
+        QTimer::singleShot(0, [&] {
+            clock->start();
+            action();
+        });
+        // A safety net: a shutdown that never comes must not hang the test.
+        QTimer net;
+        net.setSingleShot(true);
+        QObject::connect(&net, &QTimer::timeout, [] { QCoreApplication::exit(99); });
+        net.start(5000);
+        const int result = QCoreApplication::exec();
+        harness->destroyWidget();
+        return result == 0;
+    }
+
+    QSet<int> before;
+    std::unique_ptr<WidgetHarness> harness;
+    bool ready = false;
 };
-
-bool waitFor(const std::function<bool()> &condition, int timeoutMs = 3000)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!condition()) {
-        if (clock.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        QTest::qSleep(1);
-    }
-    return true;
-}
-
-// Waits for the threads the window started to leave the kernel's list, then
-// checks that none is left, the reader included, within the budget counted
-// from `clock`'s start.
-void checkEveryThreadEnded(const Rig &rig, const QElapsedTimer &clock)
-{
-    rig.waitForThreadsToGo();
-    const qint64 elapsed = clock.elapsed();
-    QCOMPARE(USBThread::runningCount(), 0);
-    QVERIFY2(rig.leftoverThreads().isEmpty(), qPrintable(rig.leftoverThreads().join(", ")));
-    qInfo("threads ended %lld ms after the action", elapsed);
-    QVERIFY2(elapsed < kShutdownBudgetMs, qPrintable(QStringLiteral("%1 ms").arg(elapsed)));
-}
-
-// Runs the application's event loop, does `action` inside it, and returns the
-// loop's result and the time from the action to the loop's end.
-int runLoopWith(const std::function<void()> &action, QElapsedTimer *clock)
-{
-    bool acted = false;
-    QTimer::singleShot(0, [&] {
-        acted = true;
-        clock->start();
-        action();
-    });
-    // A safety net: a shutdown that never comes must not hang the test.
-    QTimer::singleShot(5000, [] { QCoreApplication::exit(99); });
-    const int result = QCoreApplication::exec();
-    return acted ? result : -1;
-}
 
 } // namespace
 
@@ -133,106 +92,65 @@ class TestShutdown : public QObject
     Q_OBJECT
 
 private slots:
-    void escapeEndsEveryThread_data();
-    void escapeEndsEveryThread();
-    void closeButtonEndsEveryThread_data();
-    void closeButtonEndsEveryThread();
-    void removalWhileReadPending();
-    void linkDropWhileReadPending();
+    void everyThreadEnds_data();
+    void everyThreadEnds();
 };
 
-void TestShutdown::escapeEndsEveryThread_data()
+void TestShutdown::everyThreadEnds_data()
 {
+    // A close button or Escape, with the base streaming at 1 kHz or silent
+    // with a read pending; a removal, or a link drop with the base still
+    // plugged in, where nothing but the stop itself ends the pending read (the
+    // firmware check drops the link this way): those end the reader.
+    QTest::addColumn<QString>("action");
     QTest::addColumn<bool>("streaming");
-    QTest::newRow("streaming at 1 kHz") << true;
-    QTest::newRow("read pending, base silent") << false;
-}
-
-void TestShutdown::escapeEndsEveryThread()
-{
-    QFETCH(bool, streaming);
-    Rig rig(streaming);
-    QVERIFY(waitFor([&] { return rig.window->deviceFound(); }));
-    QTest::qWait(300);
-    QCOMPARE(USBThread::runningCount(), 1);
-
-    QElapsedTimer clock;
-    const int result =
-        runLoopWith([&] { QTest::keyClick(rig.window.get(), Qt::Key_Escape); }, &clock);
-    QCOMPARE(result, 0);
-    // As main() does once the loop has returned.
-    rig.window.reset();
-    checkEveryThreadEnded(rig, clock);
-}
-
-void TestShutdown::closeButtonEndsEveryThread_data()
-{
-    QTest::addColumn<QString>("button");
-    QTest::addColumn<bool>("streaming");
-    for (const char *name : {"toolButton_2", "toolButton_12", "toolButton_14"}) {
+    for (const char *name : {"Escape", "toolButton_2", "toolButton_12", "toolButton_14"}) {
         QTest::addRow("%s, streaming", name) << QString::fromLatin1(name) << true;
         QTest::addRow("%s, read pending", name) << QString::fromLatin1(name) << false;
     }
+    QTest::newRow("removal") << "unplug" << false;
+    QTest::newRow("link drop") << "drop" << false;
 }
 
-void TestShutdown::closeButtonEndsEveryThread()
+void TestShutdown::everyThreadEnds()
 {
-    QFETCH(QString, button);
+    QFETCH(QString, action);
     QFETCH(bool, streaming);
     Rig rig(streaming);
-    QVERIFY(waitFor([&] { return rig.window->deviceFound(); }));
-    QTest::qWait(300);
-
-    auto *close = rig.window->findChild<QToolButton *>(button);
-    QVERIFY(close);
+    QVERIFY(rig.ready);
+    QCOMPARE(USBThread::runningCount(), 1);
+    Widget *w = rig.harness->widget();
+    USBThread *reader = w->currentReader();
+    QElapsedTimer clock;
+    if (action == QLatin1String("unplug") || action == QLatin1String("drop")) {
+        clock.start();
+        if (action == QLatin1String("unplug"))
+            rig.harness->base().unplug();
+        else
+            w->slot_CloseUSBthread();
+        // The thread object stays until the next arrival; its thread is gone.
+        QVERIFY(WidgetHarness::waitFor([&] { return reader->isFinished(); }, 1000));
+        QVERIFY(!w->deviceFound());
+        rig.checkEveryThreadEnded(clock);
+        return;
+    }
+    auto *close = w->findChild<QToolButton *>(action);
     // Each page has its own close button: show the page that holds this one.
-    auto *pages = rig.window->findChild<QStackedWidget *>(QStringLiteral("stackedWidget"));
-    QVERIFY(pages);
-    for (int i = 0; i < pages->count(); ++i) {
+    auto *pages = rig.harness->child<QStackedWidget>("stackedWidget");
+    for (int i = 0; close && i < pages->count(); ++i) {
         if (pages->widget(i)->isAncestorOf(close))
             pages->setCurrentIndex(i);
     }
-    QVERIFY(close->isVisible());
-
-    QElapsedTimer clock;
-    const int result = runLoopWith([&] { QTest::mouseClick(close, Qt::LeftButton); }, &clock);
-    QCOMPARE(result, 0);
-    rig.window.reset();
-    checkEveryThreadEnded(rig, clock);
-}
-
-void TestShutdown::removalWhileReadPending()
-{
-    Rig rig(false);
-    QVERIFY(waitFor([&] { return rig.window->deviceFound(); }));
-    QTest::qWait(300);
-    USBThread *reader = rig.window->currentReader();
-    QVERIFY(reader && reader->isRunning());
-
-    QElapsedTimer clock;
-    clock.start();
-    rig.base->unplug();
-    QVERIFY(waitFor([&] { return reader->isFinished(); }, 1000));
-    // The thread object stays until the next arrival; its thread is gone.
-    checkEveryThreadEnded(rig, clock);
-    QVERIFY(!rig.window->deviceFound());
-}
-
-void TestShutdown::linkDropWhileReadPending()
-{
-    // The base stays plugged and silent: nothing but the stop itself can end
-    // the pending read (the firmware check drops the link this way).
-    Rig rig(false);
-    QVERIFY(waitFor([&] { return rig.window->deviceFound(); }));
-    QTest::qWait(300);
-    USBThread *reader = rig.window->currentReader();
-    QVERIFY(reader && reader->isRunning());
-
-    QElapsedTimer clock;
-    clock.start();
-    rig.window->slot_CloseUSBthread();
-    QVERIFY(reader->wait(1000));
-    checkEveryThreadEnded(rig, clock);
+    QVERIFY(!close || close->isVisible());
+    QVERIFY(rig.runLoopWith(
+        [&] {
+            if (close)
+                QTest::mouseClick(close, Qt::LeftButton);
+            else
+                QTest::keyClick(w, Qt::Key_Escape);
+        },
+        &clock));
+    rig.checkEveryThreadEnded(clock);
 }
 
 QTEST_MAIN(TestShutdown)

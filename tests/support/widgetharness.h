@@ -38,6 +38,8 @@ public:
     sim::SimPlatform &platform() const { return *m_platform; }
     sim::SimWheelBase &base() const { return *m_base; }
     QString profileFolder() const { return m_profiles.path(); }
+    // Destroys the window now, as main() does once the event loop returned.
+    void destroyWidget() { m_widget.reset(); }
 
     template <typename T> T *child(const char *objectName) const
     {

@@ -1,0 +1,212 @@
+// The two gauges: which values they take, how the pointer glides, and where the scale numbers
+// go, measured in the font they are drawn in. The dial is drawn in units of a 200-unit box
+// scaled to the widget, so where the numbers lie in it does not depend on the widget's size.
+
+#include "gaugearc.h"
+#include "gaugesimple.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+#include <algorithm>
+#include <cmath>
+
+using GaugeSupport::Band;
+
+namespace {
+
+QList<int> emitted(const QSignalSpy &spy)
+{
+    QList<int> values;
+    for (const QList<QVariant> &args : spy)
+        values << args.at(0).toInt();
+    return values;
+}
+
+// Distances from the dial's centre to the nearest and the farthest point of `box`.
+std::pair<double, double> radialExtent(const QRectF &box)
+{
+    const double nearX = std::clamp(0.0, box.left(), box.right());
+    const double nearY = std::clamp(0.0, box.top(), box.bottom());
+    const double farX = std::max(std::abs(box.left()), std::abs(box.right()));
+    const double farY = std::max(std::abs(box.top()), std::abs(box.bottom()));
+    return {std::hypot(nearX, nearY), std::hypot(farX, farY)};
+}
+
+// Every scale number lies clear of the ticks, the rings and the hub, and of its neighbours.
+void checkScaleNumbers(const QVector<GaugeSupport::ScaleNumber> &numbers,
+                       const GaugeSupport::DialGeometry &geometry, int expectedCount)
+{
+    QCOMPARE(numbers.size(), expectedCount);
+    const Band bands[] = {GaugeSupport::tickBand(geometry),
+                          GaugeSupport::ringBand(geometry),
+                          {0, geometry.hub.cap.width() / 2.0}};
+    for (int i = 0; i < numbers.size(); ++i) {
+        const QRectF &box = numbers[i].box;
+        QVERIFY2(box.width() > 0 && box.height() > 0, qPrintable(numbers[i].text));
+        const auto [nearest, farthest] = radialExtent(box);
+        for (const Band &band : bands)
+            QVERIFY2(farthest < band.inner || nearest > band.outer,
+                     qPrintable(QStringLiteral("\"%1\" spans radii %2..%3, band %4..%5")
+                                    .arg(numbers[i].text)
+                                    .arg(nearest)
+                                    .arg(farthest)
+                                    .arg(band.inner)
+                                    .arg(band.outer)));
+        if (i > 0)
+            QVERIFY2(!box.intersects(numbers[i - 1].box), qPrintable(numbers[i].text));
+    }
+}
+
+} // namespace
+
+class TestGauges : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void arcValues_data();
+    void arcValues();
+    void simpleValues_data();
+    void simpleValues();
+    void glide_data();
+    void glide();
+    void scaleNumbersClear_data();
+    void scaleNumbersClear();
+};
+
+void TestGauges::arcValues_data()
+{
+    QTest::addColumn<double>("min");
+    QTest::addColumn<double>("max");
+    QTest::addColumn<double>("value");
+    QTest::addColumn<double>("stored");
+    QTest::addColumn<QList<int>>("signalled");
+
+    QTest::newRow("fraction truncated in signal") << 0.0 << 100.0 << 37.9 << 37.9 << QList<int>{37};
+    QTest::newRow("negative truncated toward zero")
+        << -450.0 << 450.0 << -12.7 << -12.7 << QList<int>{-12};
+    QTest::newRow("upper end accepted") << 0.0 << 100.0 << 100.0 << 100.0 << QList<int>{100};
+    QTest::newRow("above range ignored") << 0.0 << 100.0 << 150.0 << 0.0 << QList<int>{};
+    QTest::newRow("equal value ignored") << -10.0 << 10.0 << 0.0 << 0.0 << QList<int>{};
+    QTest::newRow("not a number ignored") << 0.0 << 100.0 << qQNaN() << 0.0 << QList<int>{};
+}
+
+void TestGauges::arcValues()
+{
+    QFETCH(double, min);
+    QFETCH(double, max);
+    QFETCH(double, value);
+    QFETCH(double, stored);
+    QFETCH(QList<int>, signalled);
+
+    GaugeArc gauge;
+    gauge.setRange(min, max);
+    QSignalSpy spy(&gauge, &GaugeArc::valueChanged);
+    gauge.setValue(value);
+    QCOMPARE(gauge.value(), stored);
+    QCOMPARE(gauge.shownValue(), stored);
+    QCOMPARE(emitted(spy), signalled);
+}
+
+void TestGauges::simpleValues_data()
+{
+    QTest::addColumn<double>("written"); // through the property system, as the form writes
+    QTest::addColumn<int>("stored");
+    QTest::addColumn<QList<int>>("signalled");
+
+    QTest::newRow("full scale") << 4095.0 << 4095 << QList<int>{4095};
+    QTest::newRow("past full scale ignored") << 4096.0 << 0 << QList<int>{};
+    QTest::newRow("fraction truncated") << 819.9 << 819 << QList<int>{819};
+    QTest::newRow("infinite ignored") << qInf() << 0 << QList<int>{};
+}
+
+void TestGauges::simpleValues()
+{
+    QFETCH(double, written);
+    QFETCH(int, stored);
+    QFETCH(QList<int>, signalled);
+
+    GaugeSimple gauge;
+    QVERIFY(gauge.setProperty("maxValue", 4095.9));
+    QCOMPARE(gauge.maxValue(), 4095);
+    QSignalSpy spy(&gauge, &GaugeSimple::valueChanged);
+    QVERIFY(gauge.setProperty("value", written));
+    QCOMPARE(gauge.value(), stored);
+    QCOMPARE(emitted(spy), signalled);
+}
+
+void TestGauges::glide_data()
+{
+    QTest::addColumn<double>("from");
+    QTest::addColumn<double>("to");
+    QTest::addColumn<double>("step");
+    QTest::addColumn<QList<double>>("shown"); // after each tick until the timer stops
+
+    QTest::newRow("passes target by less than a step")
+        << 0.0 << 1.2 << 0.5 << QList<double>{0.5, 1.0, 1.5, 1.5};
+    QTest::newRow("downward") << 2.0 << 0.6 << 0.5 << QList<double>{1.5, 1.0, 0.5, 0.5};
+    QTest::newRow("no step jumps") << 0.0 << 40.0 << 0.0 << QList<double>{40.0};
+}
+
+void TestGauges::glide()
+{
+    QFETCH(double, from);
+    QFETCH(double, to);
+    QFETCH(double, step);
+    QFETCH(QList<double>, shown);
+
+    GaugeArc gauge;
+    gauge.setValue(from);
+    gauge.setAnimation(true);
+    gauge.setAnimationStep(step);
+    gauge.setValue(to);
+    QVERIFY(gauge.isAnimating());
+    QList<double> seen;
+    for (int i = 0; i < 100 && gauge.isAnimating(); ++i) {
+        gauge.updateValue();
+        seen << gauge.shownValue();
+    }
+    QCOMPARE(seen, shown);
+}
+
+void TestGauges::scaleNumbersClear_data()
+{
+    QTest::addColumn<bool>("arc"); // the wheel gauge, or else an axis gauge
+    QTest::addColumn<double>("min");
+    QTest::addColumn<double>("max");
+    QTest::addColumn<int>("detail"); // the wheel gauge's decimals, an axis gauge's major ticks
+
+    // The wheel gauge of the settings page shows plus and minus half the steering angle.
+    QTest::newRow("900 degrees") << true << -450.0 << 450.0 << 0;
+    QTest::newRow("1600 degrees") << true << -800.0 << 800.0 << 0;
+    QTest::newRow("1 degree") << true << -0.5 << 0.5 << 0;
+    QTest::newRow("540 degrees, decimals") << true << -270.0 << 270.0 << 1;
+    QTest::newRow("12-bit axis") << false << 0.0 << 4095.0 << 5;
+    QTest::newRow("axis defaults") << false << 0.0 << 100.0 << 10;
+    QTest::newRow("10-bit axis") << false << 0.0 << 1023.0 << 4;
+}
+
+void TestGauges::scaleNumbersClear()
+{
+    QFETCH(bool, arc);
+    QFETCH(double, min);
+    QFETCH(double, max);
+    QFETCH(int, detail);
+    if (arc) {
+        GaugeArc gauge;
+        gauge.resize(381, 261); // its size in the form
+        gauge.setRange(min, max);
+        gauge.setPrecision(detail);
+        checkScaleNumbers(gauge.scaleNumbers(), GaugeArc::dialGeometry(), gauge.scaleMajor() + 1);
+    } else {
+        GaugeSimple gauge;
+        gauge.resize(231, 201); // its size in the form
+        gauge.setRange(int(min), int(max));
+        gauge.setScaleMajor(detail);
+        checkScaleNumbers(gauge.scaleNumbers(), GaugeSimple::dialGeometry(), detail + 1);
+    }
+}
+
+QTEST_MAIN(TestGauges)
+#include "tst_gauges.moc"
