@@ -144,6 +144,8 @@ void TestIniDocument::escapesLikeQSettings_data()
                                                                "1")
                                         << QByteArray("\\xe9\\x31");
     QTest::newRow("nul") << QString::fromLatin1("a\0b", 3) << QByteArray("@String(a\\0\\x62)");
+    QTest::newRow("delete escaped") << QString::fromLatin1("a\x7f") << QByteArray("a\\x7f");
+    QTest::newRow("last plain") << QString::fromLatin1("a~") << QByteArray("a~");
 }
 
 void TestIniDocument::escapesLikeQSettings()

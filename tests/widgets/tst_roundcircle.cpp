@@ -3,6 +3,7 @@
 
 #include "roundcircle.h"
 
+#include <QImage>
 #include <QTest>
 
 class TestRoundCircle : public QObject
@@ -13,6 +14,7 @@ private Q_SLOTS:
     void wrap_data();
     void wrap();
     void runsOnlyWhileShown();
+    void discIsCentred();
 };
 
 void TestRoundCircle::wrap_data()
@@ -57,6 +59,21 @@ void TestRoundCircle::runsOnlyWhileShown()
     QVERIFY(!circle->isAnimating());
     window.show();
     QVERIFY(circle->isAnimating());
+}
+
+void TestRoundCircle::discIsCentred()
+{
+    RoundCircle circle;
+    circle.resize(100, 100);
+    QImage image(circle.size(), QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    circle.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+    // Radius 45 around (49, 49): the disc covers the middle column from top to
+    // bottom and leaves the corners clear.
+    for (const int y : {8, 49, 90})
+        QVERIFY2(qAlpha(image.pixel(49, y)) > 0, qPrintable(QString::number(y)));
+    QCOMPARE(qAlpha(image.pixel(1, 1)), 0);
+    QCOMPARE(qAlpha(image.pixel(98, 98)), 0);
 }
 
 QTEST_MAIN(TestRoundCircle)
