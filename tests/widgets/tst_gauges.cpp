@@ -5,6 +5,8 @@
 #include "gaugearc.h"
 #include "gaugesimple.h"
 
+#include <QImage>
+#include <QPainter>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -73,6 +75,7 @@ private Q_SLOTS:
     void glide();
     void scaleNumbersClear_data();
     void scaleNumbersClear();
+    void ticksMajorLongerThanMinor();
 };
 
 void TestGauges::arcValues_data()
@@ -206,6 +209,26 @@ void TestGauges::scaleNumbersClear()
         gauge.setScaleMajor(detail);
         checkScaleNumbers(gauge.scaleNumbers(), GaugeSimple::dialGeometry(), detail + 1);
     }
+}
+
+void TestGauges::ticksMajorLongerThanMinor()
+{
+    // Half a turn in one division of two: majors straight down and up, a minor to the left.
+    const GaugeSupport::DialScale scale{0, 180, 1, 2};
+    GaugeSupport::DialGeometry geometry{};
+    geometry.ticks = {70, 88, 95, 2, 2};
+    QImage image(200, 200, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    {
+        QPainter painter(&image);
+        painter.translate(100, 100);
+        GaugeSupport::drawTicks(&painter, scale, geometry, Qt::white);
+    }
+    const auto inked = [&](int x, int y) { return qAlpha(image.pixel(x, y)) > 0; };
+    QVERIFY(inked(100, 180) && inked(100, 20)); // both majors reach radius 80
+    QVERIFY(inked(8, 100));                     // the minor at radius 92
+    QVERIFY(!inked(20, 100));                   // but not at 80
+    QVERIFY(!inked(180, 100));                  // nothing beyond the scale
 }
 
 QTEST_MAIN(TestGauges)
