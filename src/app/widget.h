@@ -186,6 +186,8 @@ private:
     void noteValueSet(protocol::Parameter parameter);
     void sendHeldBackValues(protocol::ParameterGroup group);
     void onLinkDown();
+    // Gives the link lamps, or every header lamp when `linkLampsOnly` is false, `style`.
+    void setHeaderLamps(const char *style, bool linkLampsOnly);
     void endFactoryResetWait(bool linkLost);
     void showBaseValue(const protocol::ParameterInfo *parameter, QSlider *slider, QLineEdit *edit,
                        int value);

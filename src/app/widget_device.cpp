@@ -73,8 +73,7 @@ int Widget::OpenUSBHandle()
         m_ledTimer->start();
         return 0;
     }
-    for (QLabel *lamp : {ui->label_54, ui->label_56, ui->label_62})
-        lamp->setStyleSheet(tr(protocol::LinkLampOffStyle));
+    setHeaderLamps(protocol::LinkLampOffStyle, true);
     if (m_baseUnopened)
         notifyOpenProblem(problem);
     return -1;
@@ -213,15 +212,8 @@ void Widget::slot_CloseUSBthread()
     // Every lamp of the connection sequence goes grey, wherever it stood,
     // and the next link plays it from its first step.
     m_connectionStep = 0;
-    const QString lampOff = tr(protocol::HeaderLampOffStyle);
-    for (const protocol::HeaderLampGroupInfo &group : protocol::headerLampGroups()) {
-        for (const char *name : group.lamps) {
-            if (auto *lamp = findChild<QLabel *>(QLatin1String(name)))
-                lamp->setStyleSheet(lampOff);
-        }
-    }
-    for (QLabel *lamp : {ui->label_54, ui->label_56, ui->label_62})
-        lamp->setStyleSheet(tr(protocol::LinkLampOffStyle));
+    setHeaderLamps(protocol::HeaderLampOffStyle, false);
+    setHeaderLamps(protocol::LinkLampOffStyle, true);
     ui->label_16->setText(tr("0"));
     ui->label_33->setText(tr("0"));
     for (auto *gauge : {ui->progressBar, ui->progressBar_2, ui->progressBar_3, ui->progressBar_4,

@@ -142,19 +142,6 @@ protocol::ParameterValues shownValues(const QVector<const protocol::ParameterInf
     return values;
 }
 
-void setLinkLamps(const QWidget *window, const char *style)
-{
-    const QString sheet = Widget::tr(style);
-    for (const protocol::HeaderLampGroupInfo &group : protocol::headerLampGroups()) {
-        if (group.group != protocol::HeaderLampGroup::Link)
-            continue;
-        for (const char *name : group.lamps) {
-            if (auto *lamp = window->findChild<QLabel *>(QLatin1String(name)))
-                lamp->setStyleSheet(sheet);
-        }
-    }
-}
-
 void showNumber(QLabel *label, int value)
 {
     const QString text = QString::number(value);
@@ -250,7 +237,7 @@ int Widget::sendFeature(const QByteArray &report)
     const int result = SendDataToUsb(report);
     if (result == 1) {
         if (m_refusedInARow >= kRefusalsBeforeNotice)
-            setLinkLamps(this, protocol::LinkLampConnectedStyle);
+            setHeaderLamps(protocol::LinkLampConnectedStyle, true);
         m_refusedInARow = 0;
     } else if (result == 0) {
         // The transfer is over, refused: the next send is tried again rather
@@ -260,7 +247,7 @@ int Widget::sendFeature(const QByteArray &report)
         qCWarning(lcFlows) << "the base refused" << report.left(4).toHex(' ') << "-"
                            << m_refusedInARow << "in a row";
         if (m_refusedInARow >= kRefusalsBeforeNotice) {
-            setLinkLamps(this, protocol::LinkLampFaultStyle);
+            setHeaderLamps(protocol::LinkLampFaultStyle, true);
             if (!m_refusalNoticeShown) {
                 m_refusalNoticeShown = true;
                 showNotice("refusalNotice",
@@ -658,6 +645,19 @@ void Widget::showPilotLamps(int statusCode)
             m_pilotLamps.at(j)->setStyleSheet(tr(protocol::pilotLampStyle(looks[at])));
     }
     m_shownStatusCode = shown;
+}
+
+void Widget::setHeaderLamps(const char *style, bool linkLampsOnly)
+{
+    const QString sheet = tr(style);
+    for (const protocol::HeaderLampGroupInfo &group : protocol::headerLampGroups()) {
+        if (linkLampsOnly && group.group != protocol::HeaderLampGroup::Link)
+            continue;
+        for (const char *name : group.lamps) {
+            if (auto *lamp = findChild<QLabel *>(QLatin1String(name)))
+                lamp->setStyleSheet(sheet);
+        }
+    }
 }
 
 void Widget::usbStatuLedShow()
