@@ -78,6 +78,8 @@ struct Message
 QString messageText(const Message &message);
 
 // clang-format off
+// The title of every information box.
+constexpr Message InformationTitle{"信息", "information"};
 // Device link notices.
 constexpr Message BaseInUseMessage{
     "方向盘基座正被另一个程序占用。请关闭该程序，基座空闲后本软件会自动连接。",

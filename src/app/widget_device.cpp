@@ -317,9 +317,9 @@ void Widget::notifyOpenProblem(device::OpenError error)
 
 void Widget::showNotice(const char *objectName, const QString &text)
 {
-    const bool chinese = QLocale().language() == QLocale::Chinese;
-    const QString title = chinese ? QStringLiteral("信息") : QStringLiteral("information");
-    auto *box = new QMessageBox(QMessageBox::Information, title, text, QMessageBox::Ok, this);
+    auto *box =
+        new QMessageBox(QMessageBox::Information, language::messageText(language::InformationTitle),
+                        text, QMessageBox::Ok, this);
     box->setObjectName(QLatin1String(objectName));
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->open();

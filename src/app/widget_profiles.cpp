@@ -39,7 +39,7 @@ bool systemLocaleIsChinese()
 
 QString informationTitle()
 {
-    return systemLocaleIsChinese() ? Widget::tr("信息") : Widget::tr("information");
+    return language::messageText(language::InformationTitle);
 }
 
 void showFileNotExists(QWidget *parent)
