@@ -220,8 +220,6 @@ private:
     int m_productId = protocol::BaseProductId;
     quint8 m_readRequestByte = 0;
     quint8 m_storeRequestByte = 0;
-    bool m_arrivalLatch = false;
-    bool m_removalLatch = false;
     std::array<FiledReport, kSubCommandSlots> m_filed{};
 
     // Control lists, in the orders the reports and the effect mask use.

@@ -63,9 +63,7 @@ int Widget::OpenUSBHandle()
     }
 
     m_baseUnopened = !m_deviceFound && problem != device::OpenError::None;
-    m_arrivalLatch = m_deviceFound;
     if (m_deviceFound) {
-        m_removalLatch = false;
         m_firmwareNoticeShown = false;
         m_busyNoticeShown = false;
         // Each new link plays the lamp sequence from its first step.
@@ -201,8 +199,6 @@ void Widget::updateLinkPolling(bool checkAgain)
 
 void Widget::slot_CloseUSBthread()
 {
-    m_arrivalLatch = false;
-    m_removalLatch = true;
     m_deviceFound = false;
     onLinkDown();
     m_readBackTimer->stop();
