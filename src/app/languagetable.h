@@ -127,4 +127,88 @@ constexpr Message DamagedProfileMessage{"该配置文件已损坏，未载入。
                                         "This profile is damaged and was not loaded. Missing:\n%1"};
 // clang-format on
 
+// clang-format off
+// Why a profile given to a command was not sent; %1 is the file's path.
+constexpr Message ProfileUnreadableMessage{"无法读取配置文件“%1”。",
+                                           "The profile \"%1\" cannot be read."};
+constexpr Message ProfileUnmarkedMessage{
+    "“%1”未标记为本软件的配置文件；请先在窗口中载入它并确认转换。",
+    "\"%1\" is not marked as a profile of this tool; load it in the window once and agree to "
+    "convert it."};
+constexpr Message ProfileForeignMessage{"“%1”是另一版本软件的配置文件。",
+                                        "\"%1\" is a profile of the other edition."};
+constexpr Message BaseSettingsUnknownMessage{
+    "尚未读到基座的设置，未发送任何内容。",
+    "The wheel base's settings have not been read yet; nothing was sent."};
+constexpr Message BaseRequestFailedMessage{"基座没有接受该请求。",
+                                           "The wheel base did not take the request."};
+// clang-format on
+
+// clang-format off
+// The command line: help, usage errors and the results of commands.
+constexpr Message CommandUsageMessage{
+    "用法：%1 [命令]\n不带参数时打开窗口。窗口正在运行时，命令交给窗口执行；否则命令自己打开基座，完成后退出。",
+    "Usage: %1 [COMMAND]\nWithout arguments the window opens. While the window runs, a command goes "
+    "through it; otherwise the command opens the wheel base itself and ends."};
+constexpr Message HelpOptionMessage{"显示本帮助并退出。", "Show this help and exit."};
+constexpr Message VersionOptionMessage{"显示版本并退出。", "Show the version and exit."};
+constexpr Message ListOptionMessage{"列出配置文件和快照。", "List the profiles and the snapshots."};
+constexpr Message StatusOptionMessage{"显示连接、固件、电压和故障状态。",
+                                      "Show the link, firmware, voltage and fault state."};
+constexpr Message JsonOptionMessage{"与 --status 一起使用：以 JSON 输出。",
+                                    "With --status: print JSON for scripts."};
+constexpr Message ReadOptionMessage{
+    "把基座的设置作为配置文件写入 FILE；不给 FILE 时写到标准输出。",
+    "Write the base's settings as a profile to FILE, or to standard output without FILE."};
+constexpr Message ApplyOptionMessage{
+    "先保存快照，再把配置文件发送给基座（与窗口相同的检查）。",
+    "Save a snapshot, then send PROFILE to the base (with the checks the window makes)."};
+constexpr Message StoreOptionMessage{"让基座保存当前设置。",
+                                     "Make the base store the settings it has."};
+constexpr Message DiffOptionMessage{
+    "列出 A 与 B 不同的参数；A、B 为配置名、文件或 base。",
+    "Print each parameter in which A and B differ; A and B are profile names, files or base."};
+constexpr Message ProfileOptionMessage{
+    "发送 PROFILE，运行 -- 后面的命令并等待，然后恢复基座原来的设置；以该命令的退出码退出。",
+    "Send PROFILE, run the command after --, wait for it, then restore what the base had "
+    "before; exit with the command's exit code."};
+constexpr Message ExitCodesMessage{
+    "退出码：0 完成，1 被拒绝或失败，2 用法错误，3 没有基座。",
+    "Exit codes: 0 done, 1 refused or failed, 2 usage, 3 no wheel base."};
+constexpr Message UnknownOptionMessage{"未知选项：%1", "Unknown option: %1"};
+constexpr Message CommandLineErrorMessage{"命令行有误：%1", "The command line is not valid: %1"};
+constexpr Message NoCommandMessage{"请给出一个命令；--help 列出所有命令。",
+                                   "Give a command; --help lists them."};
+constexpr Message OneCommandMessage{"一次只能给出一个命令。", "Give one command at a time."};
+constexpr Message UnexpectedArgumentMessage{"多余的参数：%1", "Unexpected argument: %1"};
+constexpr Message DiffNeedsTwoMessage{"--diff 需要两个参数：配置名、文件或 base。",
+                                      "--diff needs two profiles: names, files or base."};
+constexpr Message JsonNeedsStatusMessage{"--json 只能与 --status 一起使用。",
+                                         "--json goes with --status only."};
+constexpr Message ProfileNeedsCommandMessage{"--profile 需要在 -- 之后给出要运行的命令。",
+                                             "--profile needs the command to run after --."};
+constexpr Message NoBaseMessage{"没有找到方向盘基座。", "No wheel base found."};
+constexpr Message BaseSilentMessage{"基座没有及时发送它的设置。",
+                                    "The wheel base did not send its settings in time."};
+constexpr Message ProfileAppliedMessage{"已把“%1”发送给基座。",
+                                        "Sent \"%1\" to the wheel base."};
+constexpr Message SettingsStoredMessage{"基座已保存它的设置。",
+                                        "The wheel base stored its settings."};
+constexpr Message SettingsWrittenMessage{"已把基座的设置写入“%1”。",
+                                         "Wrote the wheel base's settings to \"%1\"."};
+// %1 firmware, %2 voltage, %3 the state's name, %4 its code.
+constexpr Message StatusLinkedMessage{
+    "连接：已连接\n固件：%1\n供电电压：%2 V\n系统状态：%3 (%4)",
+    "Link: connected\nFirmware: %1\nVoltage: %2 V\nState: %3 (%4)"};
+constexpr Message StatusNotReportedMessage{"连接：已连接\n基座尚未发送状态。",
+                                           "Link: connected\nThe base has not sent its state yet."};
+constexpr Message RelayFailedMessage{"正在运行的本软件没有应答。",
+                                     "The running copy of the tool did not answer."};
+constexpr Message RunWithoutProfileMessage{"%1\n命令将在不使用该配置的情况下运行。",
+                                           "%1\nThe command runs without the profile."};
+constexpr Message RestoreFailedMessage{"无法恢复基座原来的设置：%1",
+                                       "The base's earlier settings could not be restored: %1"};
+constexpr Message CommandNotStartedMessage{"无法启动“%1”：%2", "Cannot start \"%1\": %2"};
+// clang-format on
+
 } // namespace language

@@ -46,6 +46,7 @@ Widget::Widget(QWidget *parent)
     veloraxInitResources();
     ui->setupUi(this);
     Init_installEventFilter();
+    setUpHistory();
     connect(this, &Widget::ServoVersion, this, &Widget::slot_VersionCheck);
     m_productIdText = QStringLiteral("0") + QString::number(m_productId, 16);
 

@@ -13,6 +13,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
 
 class QIntValidator;
@@ -21,6 +22,7 @@ class QLineEdit;
 class QSlider;
 class QTimer;
 class QTranslator;
+class QUndoStack;
 class HelpText;
 class IniFile;
 class TxtFile;
@@ -56,6 +58,35 @@ public:
     USBThread *currentReader() const { return m_reader; }
     bool deviceFound() const { return m_deviceFound; }
 
+    // ---- For commands and history (widget_history.cpp) ----
+    // True once every parameter was read back from the base on this link.
+    bool baseSettingsKnown() const;
+    // The base's settings as last read back on this link (complete only when baseSettingsKnown()).
+    protocol::ParameterValues baseSettings() const;
+    // Asks the base for its settings; baseSettingsRead() follows when they are all known.
+    void readBaseSettings();
+    struct BaseStatus
+    {
+        bool linked = false;
+        bool reported = false; // a status report arrived on this link
+        quint16 firmwareVersion = 0;
+        quint16 voltage = 0;
+        quint16 statusCode = 0;
+    };
+    BaseStatus baseStatus() const;
+    // Saves the last read-back as a profile in the history folder, named by the time and
+    // `reason` ("before factory reset"); returns its path, or an empty string when not every
+    // setting was read on this link or the file could not be written.
+    QString saveSnapshot(const QString &reason);
+    // Loads the profile at `path` into the form and sends it at once, after a snapshot, with the
+    // checks a load from the list makes but no message box: false and the reason in *error when
+    // the profile is refused or the base's settings are not known yet (nothing is sent then).
+    bool applyProfileFile(const QString &path, QString *error);
+    // The base stores the settings it has (after a snapshot); false when the request failed.
+    bool storeBaseSettings(QString *error);
+    // The window's undo history of changes that reached the base.
+    QUndoStack *undoStack() const { return m_undoStack; }
+
 signals:
     void DeviceRemove();
     void StartTimer(bool blset);
@@ -63,6 +94,8 @@ signals:
     void ReadGamesHidReport();
     void ReadSixthByteDataReport();
     void ServoVersion(quint16 number);
+    // Every parameter has been read back from the base (again).
+    void baseSettingsRead();
 
 public slots:
     int OpenUSBHandle();
@@ -196,6 +229,33 @@ private:
     void applyEditionStyles();
     // The six axis gauges in axis order X, Y, Z, RX, RY, RZ.
     QList<class GaugeSimple *> m_axisGauges;
+    // widget_history.cpp: what the base has, snapshots and undo
+    void setUpHistory();
+    bool claimsUndoKey(QEvent *event) const;
+    void noteReadBack(protocol::Parameter parameter, int value);
+    // After a read-back pass; `settingsArrived` when it applied a settings report.
+    void finishReadBackPass(bool settingsArrived);
+    void forgetBaseSettings();
+    void onHistoryLinkDown();
+    void noteUserChange(protocol::ParameterGroup group);
+    void noteSent(protocol::ParameterGroup group, const protocol::ParameterValues &values);
+    void sendForUndo(const protocol::ParameterValues &values, quint32 parameters);
+    void showValues(const protocol::ParameterValues &values, quint32 parameters);
+    void loadIntoForm(const protocol::ParameterValues &values);
+    QUndoStack *m_undoStack = nullptr;
+    // The last read-back on this link, and what the base has: the read-back with every
+    // accepted send laid over it. Bit p of a mask stands for protocol::Parameter p.
+    protocol::ParameterValues m_readBackValues;
+    quint32 m_readBackMask = 0;
+    protocol::ParameterValues m_baseHasValues;
+    quint32 m_baseHasMask = 0;
+    std::optional<protocol::ParameterValues> m_factoryResetBefore;
+    // Sends that come from one user action share an origin and make one undo step.
+    std::array<int, 3> m_groupOrigin{};
+    int m_changeOrigins = 0;
+    bool m_loadingProfile = false;
+    bool m_undoing = false;
+    BaseStatus m_status;
     // widget_profiles.cpp
     QString profileFolder() const;
     void setWriteTarget(const QString &path);

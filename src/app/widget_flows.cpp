@@ -170,13 +170,16 @@ int Widget::SetSendMachineryData()
     // they go out with the read-back (sendHeldBackValues).
     if (!baseValuesKnown(protocol::ParameterGroup::Machine))
         return -1;
-    const std::optional<QByteArray> report = protocol::checkedMachineSettingsReport(
-        shownValues(protocol::machineParameters(), m_machineSliders, m_machineEdits), center);
+    const protocol::ParameterValues values =
+        shownValues(protocol::machineParameters(), m_machineSliders, m_machineEdits);
+    const std::optional<QByteArray> report = protocol::checkedMachineSettingsReport(values, center);
     if (!report)
         return -1;
     m_machineRecord = *report;
-    if (sendFeature(m_machineRecord) == 1)
+    if (sendFeature(m_machineRecord) == 1) {
         m_heldBackValues &= ~groupBits(protocol::ParameterGroup::Machine);
+        noteSent(protocol::ParameterGroup::Machine, values);
+    }
     return 0;
 }
 
@@ -190,13 +193,16 @@ int Widget::SetSendGamesData()
     if (!baseValuesKnown(protocol::ParameterGroup::Game))
         return -1;
     // A control disabled by the effect mask is still sent with its value.
-    const std::optional<QByteArray> report = protocol::checkedGameSettingsReport(shownValues(
-        protocol::gameParametersInSendOrder(), m_gameSlidersSendOrder, m_gameEditsSendOrder));
+    const protocol::ParameterValues values = shownValues(
+        protocol::gameParametersInSendOrder(), m_gameSlidersSendOrder, m_gameEditsSendOrder);
+    const std::optional<QByteArray> report = protocol::checkedGameSettingsReport(values);
     if (!report)
         return -1;
     m_gameRecord = *report;
-    if (sendFeature(m_gameRecord) == 1)
+    if (sendFeature(m_gameRecord) == 1) {
         m_heldBackValues &= ~groupBits(protocol::ParameterGroup::Game);
+        noteSent(protocol::ParameterGroup::Game, values);
+    }
     return 0;
 }
 
@@ -205,8 +211,7 @@ int Widget::ReadOrSaveValue()
     m_readStoreRecord = protocol::readStoreRequest(m_readRequestByte, m_storeRequestByte);
     m_readRequestByte = 0;
     m_storeRequestByte = 0;
-    sendFeature(m_readStoreRecord);
-    return 0;
+    return sendFeature(m_readStoreRecord);
 }
 
 int Widget::EightZeroZeroFour()
@@ -227,8 +232,10 @@ int Widget::EightZeroZeroFour()
     if (!report)
         return -1;
     m_modeRecord = *report;
-    if (sendFeature(m_modeRecord) == 1)
+    if (sendFeature(m_modeRecord) == 1) {
         m_heldBackValues &= ~groupBits(protocol::ParameterGroup::Choice);
+        noteSent(protocol::ParameterGroup::Choice, values);
+    }
     return 0;
 }
 
@@ -276,9 +283,11 @@ void Widget::noteValueSet(protocol::Parameter parameter)
         return;
     // Set before the rest of its group is known: kept through the read-back
     // and sent with it.
-    if (!baseValuesKnown(protocol::parameterInfo(parameter).group))
+    const protocol::ParameterGroup group = protocol::parameterInfo(parameter).group;
+    if (!baseValuesKnown(group))
         m_heldBackValues |= bitOf(parameter);
     m_knownValues |= bitOf(parameter);
+    noteUserChange(group);
 }
 
 void Widget::sendHeldBackValues(protocol::ParameterGroup group)
@@ -307,6 +316,7 @@ void Widget::onLinkDown()
     m_knownValues = m_heldBackValues;
     m_refusedInARow = 0;
     m_refusalNoticeShown = false;
+    onHistoryLinkDown();
     if (m_factoryResetTimer && m_factoryResetTimer->isActive())
         endFactoryResetWait(true);
 }
@@ -354,13 +364,20 @@ int Widget::SendRZAxisData()
 
 void Widget::on_tbt_original_state_clicked()
 {
+    saveSnapshot(QStringLiteral("before factory reset"));
+    const quint32 all = (1u << protocol::ParameterCount) - 1;
+    const std::optional<protocol::ParameterValues> before =
+        (m_baseHasMask & all) == all ? std::optional(m_baseHasValues) : std::nullopt;
     m_modeRecord = protocol::factoryResetRequest();
     // The indicator waits for the base's acknowledgement, so it only makes
     // sense when the request actually went out.
     if (sendFeature(m_modeRecord) != 1)
         return;
-    // The base's values change: nothing more is sent until they are read.
+    // The base's values change: nothing more is sent until they are read; once they are,
+    // the reset becomes an undo step.
     m_knownValues = m_heldBackValues;
+    forgetBaseSettings();
+    m_factoryResetBefore = before;
     ui->Factory_wait->show();
     if (!m_factoryResetTimer) {
         m_factoryResetTimer = new QTimer(this);
@@ -443,18 +460,26 @@ int Widget::ReadReportBufferToSetGames()
         return true;
     };
     QByteArray report;
-    if (take(protocol::SubCommand::MachineSettings, &report))
+    bool settingsArrived = false;
+    if (take(protocol::SubCommand::MachineSettings, &report)) {
         applyMachineSettingsEcho(report);
-    if (take(protocol::SubCommand::GameSettings, &report))
+        settingsArrived = true;
+    }
+    if (take(protocol::SubCommand::GameSettings, &report)) {
         applyGameSettingsEcho(report);
-    if (take(protocol::SubCommand::Mode, &report))
+        settingsArrived = true;
+    }
+    if (take(protocol::SubCommand::Mode, &report)) {
         applyModeEcho(report);
+        settingsArrived = true;
+    }
     if (take(protocol::SubCommand::FactoryReset, &report))
         applyFactoryResetAck(report);
     if (take(protocol::SubCommand::Status, &report))
         applyStatusReport(report);
 
     m_reportMutex.unlock();
+    finishReadBackPass(settingsArrived);
     return 0;
 }
 
@@ -498,6 +523,7 @@ void Widget::showBaseValue(const protocol::ParameterInfo *parameter, QSlider *sl
                            QLineEdit *edit, int value)
 {
     const quint32 bit = bitOf(parameter->parameter);
+    noteReadBack(parameter->parameter, value);
     // A value the user set before the base's were known waits to be sent.
     if (m_heldBackValues & bit)
         return;
@@ -538,6 +564,7 @@ void Widget::applyModeEcho(const QByteArray &report)
     for (const auto &entry : combos) {
         const quint32 bit = bitOf(entry.first);
         const int index = echo->values.value(entry.first);
+        noteReadBack(entry.first, index);
         if (m_heldBackValues & bit)
             continue;
         if (index < 0 || index >= entry.second->count()) {
@@ -572,6 +599,10 @@ void Widget::applyStatusReport(const QByteArray &report)
         qCWarning(lcFlows) << "status report too short:" << report.toHex(' ');
         return;
     }
+    m_status.reported = true;
+    m_status.firmwareVersion = status->firmwareVersion;
+    m_status.voltage = status->voltage;
+    m_status.statusCode = status->statusCode;
     showNumber(ui->label_16, status->firmwareVersion);
     // The version check may drop the link here; the rest of the report is
     // shown all the same.

@@ -261,6 +261,8 @@ void Widget::Init_installEventFilter()
 
 bool Widget::eventFilter(QObject *watched, QEvent *event)
 {
+    if (claimsUndoKey(event))
+        return true;
     // A left-button press on an input control belongs to the control; one on a label
     // starts a window drag. The event always goes on to the control.
     if (isMouseEvent(event) && static_cast<QMouseEvent *>(event)->buttons() == Qt::LeftButton) {

@@ -9,6 +9,7 @@
 
 #include "inifile.h"
 #include "languagetable.h"
+#include "parameterprofile.h"
 #include "parameters.h"
 #include "profilefolder.h"
 #include "profileslogging.h"
@@ -81,69 +82,11 @@ template <typename T> T *control(const QWidget *window, const char *objectName)
     return found;
 }
 
-// True when a stored number can set its parameter's control: sliders clamp
-// to their range; a selector keeps its choice when the profile names an item
-// it does not have, so that no undefined mode is shown, stored or sent.
-bool isApplicable(const QWidget *window, const protocol::ParameterInfo &info, int number)
-{
-    if (info.group != protocol::ParameterGroup::Choice)
-        return control<QSlider>(window, info.controls.slider) != nullptr;
-    const auto *combo = control<QComboBox>(window, info.controls.combo);
-    if (combo && number >= 0 && number < combo->count())
-        return true;
-    qCWarning(lcProfiles) << info.name << "index" << number << "is not an item of"
-                          << info.controls.combo << "- left as it was";
-    return false;
-}
-
-// Sets the control of one parameter to a stored number.
-void applyParameter(const QWidget *window, const protocol::ParameterInfo &info, int number)
-{
-    if (!isApplicable(window, info, number))
-        return;
-    if (info.group == protocol::ParameterGroup::Choice)
-        control<QComboBox>(window, info.controls.combo)->setCurrentIndex(number);
-    else
-        control<QSlider>(window, info.controls.slider)->setValue(number);
-}
-
-// The parameter keys a save writes that `values` lacks, as "group/key".
-QStringList missingParameterKeys(const profiles::ProfileValues &values)
-{
-    QStringList missing;
-    for (const protocol::ProfileStep &step : protocol::profileWriteOrder()) {
-        const protocol::ProfileKey key = protocol::profileKey(step);
-        if (step.item == protocol::ProfileItem::ParameterValue &&
-            !values.contains(QLatin1String(key.group), QLatin1String(key.key)))
-            missing.append(QLatin1String(key.group) + QLatin1Char('/') + QLatin1String(key.key));
-    }
-    return missing;
-}
-
 void showDamagedProfile(QWidget *parent, const QStringList &missing)
 {
     QMessageBox::information(parent, informationTitle(),
                              language::messageText(language::DamagedProfileMessage)
                                  .arg(missing.join(QLatin1Char('\n'))));
-}
-
-void applyProfile(const QWidget *window, const profiles::ProfileValues &values)
-{
-    for (const protocol::ProfileStep &step : protocol::profileLoadOrder()) {
-        const protocol::ProfileKey key = protocol::profileKey(step);
-        const int number = values.number(QLatin1String(key.group), QLatin1String(key.key));
-        switch (step.item) {
-        case protocol::ProfileItem::ParameterValue:
-            applyParameter(window, protocol::parameterInfo(step.parameter), number);
-            break;
-        case protocol::ProfileItem::LanguageIndex:
-        case protocol::ProfileItem::HelpSwitch:
-        case protocol::ProfileItem::EditionMarker:
-            // Read with the profile, not applied to the window.
-            qCDebug(lcProfiles) << "profile" << key.group << key.key << number << "(not applied)";
-            break;
-        }
-    }
 }
 
 // The stored text of one parameter: the value its slider holds, which is
@@ -258,17 +201,17 @@ int Widget::InitSliderValue()
     // profile only once it has loaded, so that "WriteStorage" never writes
     // into a refused file, not even from inside one of the boxes below.
     const QString path = folder + QLatin1Char('/') + name;
-    const profiles::ProfileValues values = profiles::ProfileValues::read(path);
-    if (values.status() != profiles::ReadStatus::Ok) {
+    const profiles::CheckedProfile profile = profiles::checkProfile(path);
+    switch (profile.verdict) {
+    case profiles::ProfileVerdict::Loadable:
+        break;
+    case profiles::ProfileVerdict::Unreadable:
         // Gone since the list was built, or nothing this tool can read (not a
         // file, unreadable, far too large to be a profile).
         qCInfo(lcProfiles) << "cannot load" << path;
-        showProfileProblem(this, path, values.problem());
+        showProfileProblem(this, path, profile.problem);
         return -1;
-    }
-
-    switch (values.editionMarker()) {
-    case profiles::EditionMarker::Unmarked:
+    case profiles::ProfileVerdict::Unmarked:
         if (askToConvertUnmarkedProfile(this) &&
             m_iniFile->WriteIniFile(path, QLatin1String(protocol::EditionMarkerKey.group),
                                     QLatin1String(protocol::EditionMarkerKey.key),
@@ -276,33 +219,20 @@ int Widget::InitSliderValue()
             qCWarning(lcProfiles) << "could not mark" << path;
         // Loaded only when chosen again.
         return -1;
-    case profiles::EditionMarker::Foreign:
+    case profiles::ProfileVerdict::Foreign:
         showForeignEdition(this);
         return -1;
-    case profiles::EditionMarker::Ours:
-        break;
-    }
-
-    // A profile that lost keys (cut short by a crash, edited elsewhere) is
-    // refused whole rather than loaded as zeros.
-    const QStringList missing = missingParameterKeys(values);
-    if (!missing.isEmpty()) {
-        qCInfo(lcProfiles) << "refused" << path << "- missing" << missing;
-        showDamagedProfile(this, missing);
+    case profiles::ProfileVerdict::Damaged:
+        // A profile that lost keys (cut short by a crash, edited elsewhere) is
+        // refused whole rather than loaded as zeros.
+        qCInfo(lcProfiles) << "refused" << path << "- missing" << profile.missingKeys;
+        showDamagedProfile(this, profile.missingKeys);
         return -1;
     }
 
+    saveSnapshot(QStringLiteral("before profile load"));
     m_dataProfilePath = path;
-    // Its values count as set on this link before the first of them moves a
-    // control, so that the sends they cause may go out.
-    for (const protocol::ProfileStep &step : protocol::profileLoadOrder()) {
-        const protocol::ProfileKey key = protocol::profileKey(step);
-        if (step.item == protocol::ProfileItem::ParameterValue &&
-            isApplicable(this, protocol::parameterInfo(step.parameter),
-                         values.number(QLatin1String(key.group), QLatin1String(key.key))))
-            noteValueSet(step.parameter);
-    }
-    applyProfile(this, values);
+    loadIntoForm(profile.values);
     qCDebug(lcProfiles) << "loaded" << path;
     return 0;
 }
@@ -402,8 +332,9 @@ void Widget::on_tbt_savedata_clicked()
 {
     SaveAsPower(false);
     // The base is asked to store its settings whatever happened to the file.
-    m_storeRequestByte = protocol::StoreRequestValue;
-    ReadOrSaveValue();
+    QString error;
+    if (!storeBaseSettings(&error))
+        qCWarning(lcProfiles) << error;
 }
 
 void Widget::on_toolButton_5_clicked()

@@ -72,9 +72,15 @@ QString profileFolder()
     FolderChoice &choice = folderChoice();
     QMutexLocker lock(&choice.mutex);
     if (choice.folder.isEmpty()) {
-        choice.folder =
-            resolveProfileFolder(QCoreApplication::applicationDirPath(),
-                                 QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
+        // A folder named by the environment wins, for a second set of profiles (and for
+        // scripts and tests that must not touch the user's own).
+        const QString named = qEnvironmentVariable(kProfileFolderVariable);
+        if (!named.isEmpty() && prepareFolder(named, true))
+            choice.folder = QDir(named).absolutePath();
+        else
+            choice.folder = resolveProfileFolder(
+                QCoreApplication::applicationDirPath(),
+                QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
         qCDebug(lcProfiles) << "profile folder" << choice.folder;
     }
     return choice.folder;

@@ -5,8 +5,11 @@
 // Where profiles live: the "ini" folder beside the application when files can
 // be created there (a portable installation), otherwise "ini" in the user's
 // data folder (QStandardPaths::AppDataLocation), for an installation in a
-// read-only place such as /usr or Program Files.
+// read-only place such as /usr or Program Files; VELORAX_PROFILE_DIR overrides both.
 namespace profiles {
+
+// When set, names the profile folder instead (created when missing).
+inline constexpr char kProfileFolderVariable[] = "VELORAX_PROFILE_DIR";
 
 // The profile folder, worked out (and created) on first use and then kept.
 // Needs the QCoreApplication and its application name to exist.

@@ -394,7 +394,9 @@ void TestProfileFlows::malformedProfilesLoadOrAreRefused()
                  context.constData());
         QVERIFY2(box.isEmpty() || formValues(*m_h) == form, context.constData());
         // Only the chosen file may change, and only by being marked.
+        // (A load saves the base's settings in the history folder first.)
         QMap<QString, QByteArray> after = snapshot(m_h->profileFolder()), others = before;
+        after.remove(QStringLiteral("history")), others.remove(QStringLiteral("history"));
         if (after.take(name) != others.take(name))
             QVERIFY2(box == kEnglishConversion && convert, context.constData());
         QVERIFY2(after == others, context.constData());

@@ -1,0 +1,345 @@
+// The history of the base's settings: snapshots saved before they are
+// overwritten wholesale, the undo steps of changes that reached the base, and
+// the settings and status commands ask for.
+
+#include "ui_widget.h"
+#include "widget.h"
+
+#include "languagetable.h"
+#include "parameterprofile.h"
+#include "parameters.h"
+#include "profilefolder.h"
+#include "profileslogging.h"
+#include "profilestore.h"
+#include "velorax_resources.h"
+
+#include <QComboBox>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QScopedValueRollback>
+#include <QShortcut>
+#include <QSlider>
+#include <QUndoStack>
+
+#include <functional>
+
+namespace {
+
+constexpr quint32 kAllParameters = (1u << protocol::ParameterCount) - 1;
+
+quint32 bitsOf(protocol::ParameterGroup group)
+{
+    quint32 bits = 0;
+    for (const protocol::ParameterInfo &info : protocol::parameterTable()) {
+        if (info.group == group)
+            bits |= 1u << static_cast<int>(info.parameter);
+    }
+    return bits;
+}
+
+// One change that reached the base: the settings before and after it, for the
+// groups it touched. The sends of one user action (a profile load goes out as
+// up to three reports) merge into one step.
+class SentChange : public QUndoCommand
+{
+public:
+    using Apply = std::function<void(const protocol::ParameterValues &, quint32)>;
+
+    SentChange(Apply apply, const protocol::ParameterValues &before,
+               const protocol::ParameterValues &after, quint32 parameters, int origin)
+        : m_apply(std::move(apply)), m_before(before), m_after(after), m_parameters(parameters),
+          m_origin(origin)
+    {
+    }
+
+    int id() const override { return 1; }
+
+    bool mergeWith(const QUndoCommand *other) override
+    {
+        const auto *next = static_cast<const SentChange *>(other);
+        if (m_origin == 0 || next->m_origin != m_origin)
+            return false;
+        m_after = next->m_after;
+        m_parameters |= next->m_parameters;
+        return true;
+    }
+
+    void undo() override { m_apply(m_before, m_parameters); }
+    void redo() override
+    {
+        // Pushed once the change has gone out: only a later redo sends.
+        if (m_pushed)
+            m_apply(m_after, m_parameters);
+        m_pushed = true;
+    }
+
+private:
+    Apply m_apply;
+    protocol::ParameterValues m_before;
+    protocol::ParameterValues m_after;
+    quint32 m_parameters;
+    int m_origin;
+    bool m_pushed = false;
+};
+
+QByteArray defaultProfileSeed()
+{
+    veloraxInitResources();
+    QFile shipped(QString::fromLatin1(profiles::kDefaultProfileResource));
+    return shipped.open(QIODevice::ReadOnly) ? shipped.readAll() : QByteArray();
+}
+
+bool isUndoOrRedoKey(const QKeyEvent *key)
+{
+    return key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo) ||
+           QKeySequence(int(key->modifiers()) | key->key()) == QKeySequence(Qt::CTRL | Qt::Key_Y);
+}
+
+} // namespace
+
+// ---- Settings known on this link -------------------------------------------------------------
+
+void Widget::setUpHistory()
+{
+    m_undoStack = new QUndoStack(this);
+    const auto bind = [this](const QKeySequence &keys, void (QUndoStack::*action)()) {
+        auto *shortcut = new QShortcut(keys, this);
+        connect(shortcut, &QShortcut::activated, m_undoStack, action);
+    };
+    bind(QKeySequence::Undo, &QUndoStack::undo);
+    bind(QKeySequence::Redo, &QUndoStack::redo);
+    bind(QKeySequence(Qt::CTRL | Qt::Key_Y), &QUndoStack::redo);
+    if (QKeySequence::keyBindings(QKeySequence::Redo).contains(QKeySequence(Qt::CTRL | Qt::Key_Y)))
+        qCDebug(lcProfiles) << "Ctrl+Y is the platform's redo";
+}
+
+bool Widget::claimsUndoKey(QEvent *event) const
+{
+    // A line edit would take Ctrl+Z for its own text; in this window it undoes what reached
+    // the base.
+    return event->type() == QEvent::ShortcutOverride &&
+           isUndoOrRedoKey(static_cast<QKeyEvent *>(event));
+}
+
+bool Widget::baseSettingsKnown() const
+{
+    return m_deviceFound && (m_readBackMask & kAllParameters) == kAllParameters;
+}
+
+protocol::ParameterValues Widget::baseSettings() const
+{
+    return m_readBackValues;
+}
+
+void Widget::readBaseSettings()
+{
+    requestBaseSettings();
+}
+
+Widget::BaseStatus Widget::baseStatus() const
+{
+    BaseStatus status = m_status;
+    status.linked = m_deviceFound;
+    return status;
+}
+
+void Widget::noteReadBack(protocol::Parameter parameter, int value)
+{
+    const quint32 bit = 1u << static_cast<int>(parameter);
+    m_readBackValues.setValue(parameter, value);
+    m_readBackMask |= bit;
+    m_baseHasValues.setValue(parameter, value);
+    m_baseHasMask |= bit;
+}
+
+void Widget::finishReadBackPass(bool settingsArrived)
+{
+    if (!settingsArrived || !baseSettingsKnown())
+        return;
+    if (m_factoryResetBefore) {
+        // The factory values are known: the reset becomes an undo step.
+        m_undoStack->push(new SentChange(
+            [this](const auto &values, quint32 parameters) { sendForUndo(values, parameters); },
+            *m_factoryResetBefore, m_baseHasValues, kAllParameters, ++m_changeOrigins));
+        m_factoryResetBefore.reset();
+    }
+    emit baseSettingsRead();
+}
+
+void Widget::forgetBaseSettings()
+{
+    m_readBackMask = 0;
+    m_baseHasMask = 0;
+    m_factoryResetBefore.reset();
+}
+
+void Widget::onHistoryLinkDown()
+{
+    forgetBaseSettings();
+    m_status = BaseStatus();
+    // Steps of another link would send values this base never had.
+    m_undoStack->clear();
+}
+
+// ---- Undo ---------------------------------------------------------------------------------------
+
+void Widget::noteUserChange(protocol::ParameterGroup group)
+{
+    if (m_loadingProfile)
+        return;
+    m_groupOrigin[static_cast<int>(group)] = ++m_changeOrigins;
+}
+
+void Widget::noteSent(protocol::ParameterGroup group, const protocol::ParameterValues &values)
+{
+    const quint32 bits = bitsOf(group);
+    const bool wasKnown = (m_baseHasMask & bits) == bits;
+    const protocol::ParameterValues before = m_baseHasValues;
+    for (const protocol::ParameterInfo &info : protocol::parameterTable()) {
+        if (info.group == group)
+            m_baseHasValues.setValue(info.parameter, values.value(info.parameter));
+    }
+    m_baseHasMask |= bits;
+    if (m_undoing || !wasKnown || before == m_baseHasValues)
+        return;
+    m_undoStack->push(new SentChange(
+        [this](const auto &shown, quint32 parameters) { sendForUndo(shown, parameters); }, before,
+        m_baseHasValues, bits, m_groupOrigin[static_cast<int>(group)]));
+}
+
+void Widget::sendForUndo(const protocol::ParameterValues &values, quint32 parameters)
+{
+    const QScopedValueRollback<bool> undoing(m_undoing, true);
+    showValues(values, parameters);
+    if (parameters & bitsOf(protocol::ParameterGroup::Machine)) {
+        m_machineSendArmed = true;
+        SetSendMachineryData();
+    }
+    if (parameters & bitsOf(protocol::ParameterGroup::Game)) {
+        m_gameSendArmed = true;
+        SetSendGamesData();
+    }
+    if (parameters & bitsOf(protocol::ParameterGroup::Choice))
+        EightZeroZeroFour();
+}
+
+void Widget::showValues(const protocol::ParameterValues &values, quint32 parameters)
+{
+    // Shown as base values are: the binding neither arms a send nor counts a user change, and
+    // a combo's index change sends nothing by itself.
+    const QScopedValueRollback<bool> applying(m_applyingBaseValues, true);
+    const QScopedValueRollback<bool> comboQuiet(m_comboSendArmed, false);
+    for (const protocol::ParameterInfo &info : protocol::parameterTable()) {
+        if (!(parameters & (1u << static_cast<int>(info.parameter))))
+            continue;
+        const int value = values.value(info.parameter);
+        if (info.group == protocol::ParameterGroup::Choice) {
+            auto *combo = findChild<QComboBox *>(QLatin1String(info.controls.combo));
+            if (combo && value >= 0 && value < combo->count())
+                combo->setCurrentIndex(value);
+        } else if (auto *slider = findChild<QSlider *>(QLatin1String(info.controls.slider))) {
+            slider->setValue(value);
+        }
+    }
+}
+
+// ---- Snapshots ----------------------------------------------------------------------------------
+
+QString Widget::saveSnapshot(const QString &reason)
+{
+    if (!baseSettingsKnown()) {
+        qCInfo(lcProfiles) << "no snapshot" << reason << "- the base's settings were not read";
+        return QString();
+    }
+    return profiles::saveSnapshot(profileFolder(), m_readBackValues, reason,
+                                  QDateTime::currentDateTime(), defaultProfileSeed());
+}
+
+// ---- Commands -----------------------------------------------------------------------------------
+
+bool Widget::applyProfileFile(const QString &path, QString *error)
+{
+    const profiles::CheckedProfile profile = profiles::checkProfile(path);
+    const QString name = QDir::toNativeSeparators(path);
+    switch (profile.verdict) {
+    case profiles::ProfileVerdict::Loadable:
+        break;
+    case profiles::ProfileVerdict::Unreadable:
+        *error = language::messageText(language::ProfileUnreadableMessage).arg(name);
+        return false;
+    case profiles::ProfileVerdict::Unmarked:
+        *error = language::messageText(language::ProfileUnmarkedMessage).arg(name);
+        return false;
+    case profiles::ProfileVerdict::Foreign:
+        *error = language::messageText(language::ProfileForeignMessage).arg(name);
+        return false;
+    case profiles::ProfileVerdict::Damaged:
+        *error = language::messageText(language::DamagedProfileMessage)
+                     .arg(profile.missingKeys.join(QLatin1Char('\n')));
+        return false;
+    }
+    if (!baseSettingsKnown()) {
+        *error = language::messageText(language::BaseSettingsUnknownMessage);
+        return false;
+    }
+    saveSnapshot(QStringLiteral("before profile load"));
+    loadIntoForm(profile.values);
+    if (QFileInfo(path).absolutePath() == QDir(profileFolder()).absolutePath())
+        setWriteTarget(path);
+    // Out at once, not after the sliders' send delay.
+    m_machineSendArmed = true;
+    SetSendMachineryData();
+    m_gameSendArmed = true;
+    SetSendGamesData();
+    EightZeroZeroFour();
+    return true;
+}
+
+void Widget::loadIntoForm(const protocol::ParameterValues &values)
+{
+    // One user action: its sends merge into one undo step.
+    const QScopedValueRollback<bool> loading(m_loadingProfile, true);
+    const int origin = ++m_changeOrigins;
+    for (int &groupOrigin : m_groupOrigin)
+        groupOrigin = origin;
+    // A selector keeps its choice for an index it does not have, so that no undefined mode is
+    // shown, stored or sent; sliders clamp.
+    const auto applicable = [this, &values](const protocol::ParameterInfo &info) {
+        if (info.group != protocol::ParameterGroup::Choice)
+            return findChild<QSlider *>(QLatin1String(info.controls.slider)) != nullptr;
+        const auto *combo = findChild<QComboBox *>(QLatin1String(info.controls.combo));
+        const int index = values.value(info.parameter);
+        return combo && index >= 0 && index < combo->count();
+    };
+    QVector<const protocol::ParameterInfo *> loaded;
+    for (const protocol::ProfileStep &step : protocol::profileLoadOrder()) {
+        if (step.item == protocol::ProfileItem::ParameterValue &&
+            applicable(protocol::parameterInfo(step.parameter)))
+            loaded.append(&protocol::parameterInfo(step.parameter));
+    }
+    // The values count as set on this link before the first of them moves a control, so that
+    // the sends they cause may go out.
+    for (const protocol::ParameterInfo *info : loaded)
+        noteValueSet(info->parameter);
+    for (const protocol::ParameterInfo *info : loaded) {
+        const int value = values.value(info->parameter);
+        if (info->group == protocol::ParameterGroup::Choice)
+            findChild<QComboBox *>(QLatin1String(info->controls.combo))->setCurrentIndex(value);
+        else
+            findChild<QSlider *>(QLatin1String(info->controls.slider))->setValue(value);
+    }
+}
+
+bool Widget::storeBaseSettings(QString *error)
+{
+    saveSnapshot(QStringLiteral("before store"));
+    m_storeRequestByte = protocol::StoreRequestValue;
+    if (ReadOrSaveValue() != 1) {
+        *error = language::messageText(language::BaseRequestFailedMessage);
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,61 @@
+#pragma once
+
+// A profile as a set of parameter values: the checks a profile passes before
+// it may reach the base, the entries a profile of this edition holds, and
+// the history folder of snapshots taken before the base's settings are
+// overwritten.
+
+#include "profilestore.h"
+#include "reports.h"
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+namespace profiles {
+
+enum class ProfileVerdict
+{
+    Loadable,
+    Unreadable, // missing, not a file, too large, no access: see problem
+    Unmarked,   // no edition marker: the user may mark it first
+    Foreign,    // the other edition's profile
+    Damaged     // this edition's, but parameter keys are missing: see missingKeys
+};
+
+struct CheckedProfile
+{
+    ProfileVerdict verdict = ProfileVerdict::Unreadable;
+    // The stored numbers, as written (a selector index may name no item).
+    protocol::ParameterValues values;
+    FileProblem problem;
+    QStringList missingKeys; // "group/key"
+};
+
+// Reads the profile at path once and checks it as a load does.
+CheckedProfile checkProfile(const QString &path);
+
+// The parameter keys a profile must hold that `values` lacks, as "group/key".
+QStringList missingParameterKeys(const ProfileValues &values);
+
+// Every parameter key of `values` and the edition marker, in the order a save writes them.
+QVector<ProfileEntry> parameterEntries(const protocol::ParameterValues &values);
+
+// ---- Snapshots --------------------------------------------------------------------------------
+
+inline constexpr char kHistoryFolderName[] = "history";
+inline constexpr int kSnapshotsKept = 50;
+
+QString historyFolder(const QString &profileFolder);
+
+// Writes `values` as a profile of this edition named "<yyyy-MM-dd HH-mm-ss> <reason>.ini" in
+// the history folder (created when missing), starting from `seed` (the default profile), then
+// removes all but the newest kSnapshotsKept snapshots. Returns the path, empty on failure.
+QString saveSnapshot(const QString &profileFolder, const protocol::ParameterValues &values,
+                     const QString &reason, const QDateTime &when, const QByteArray &seed);
+
+// The snapshot file names in the history folder, oldest first.
+QStringList listSnapshots(const QString &profileFolder);
+
+} // namespace profiles
