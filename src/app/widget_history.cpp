@@ -92,10 +92,28 @@ QByteArray defaultProfileSeed()
     return shipped.open(QIODevice::ReadOnly) ? shipped.readAll() : QByteArray();
 }
 
-bool isUndoOrRedoKey(const QKeyEvent *key)
+// The platform's undo and redo keys, and Ctrl+Z, Ctrl+Shift+Z and Ctrl+Y everywhere; each
+// sequence once, since two shortcuts on one sequence would both stay silent.
+QList<QKeySequence> keysFor(QKeySequence::StandardKey action)
 {
-    return key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo) ||
-           QKeySequence(int(key->modifiers()) | key->key()) == QKeySequence(Qt::CTRL | Qt::Key_Y);
+    QList<QKeySequence> keys = QKeySequence::keyBindings(action);
+    const QList<QKeySequence> everywhere =
+        action == QKeySequence::Undo
+            ? QList<QKeySequence>{QKeySequence(Qt::CTRL | Qt::Key_Z)}
+            : QList<QKeySequence>{QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z),
+                                  QKeySequence(Qt::CTRL | Qt::Key_Y)};
+    for (const QKeySequence &key : everywhere) {
+        if (!keys.contains(key))
+            keys.append(key);
+    }
+    return keys;
+}
+
+bool isUndoOrRedoKey(const QKeyEvent *event)
+{
+    const QKeySequence pressed(int(event->modifiers()) | event->key());
+    return keysFor(QKeySequence::Undo).contains(pressed) ||
+           keysFor(QKeySequence::Redo).contains(pressed);
 }
 
 } // namespace
@@ -105,15 +123,14 @@ bool isUndoOrRedoKey(const QKeyEvent *key)
 void Widget::setUpHistory()
 {
     m_undoStack = new QUndoStack(this);
-    const auto bind = [this](const QKeySequence &keys, void (QUndoStack::*action)()) {
-        auto *shortcut = new QShortcut(keys, this);
-        connect(shortcut, &QShortcut::activated, m_undoStack, action);
+    const auto bind = [this](QKeySequence::StandardKey action, void (QUndoStack::*step)()) {
+        for (const QKeySequence &key : keysFor(action)) {
+            auto *shortcut = new QShortcut(key, this);
+            connect(shortcut, &QShortcut::activated, m_undoStack, step);
+        }
     };
     bind(QKeySequence::Undo, &QUndoStack::undo);
     bind(QKeySequence::Redo, &QUndoStack::redo);
-    bind(QKeySequence(Qt::CTRL | Qt::Key_Y), &QUndoStack::redo);
-    if (QKeySequence::keyBindings(QKeySequence::Redo).contains(QKeySequence(Qt::CTRL | Qt::Key_Y)))
-        qCDebug(lcProfiles) << "Ctrl+Y is the platform's redo";
 }
 
 bool Widget::claimsUndoKey(QEvent *event) const

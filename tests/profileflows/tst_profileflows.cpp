@@ -434,7 +434,8 @@ int main(int argc, char **argv)
             std::printf("%s\n", profiles::profileFolder().toUtf8().constData());
             QTimer::singleShot(0, qApp, &QCoreApplication::quit);
         };
-        return runApplication(argc, argv, hooks);
+        int windowArgc = 1; // the tool itself, started without arguments
+        return runApplication(windowArgc, argv, hooks);
     }
     QApplication app(argc, argv);
     TestProfileFlows test;
