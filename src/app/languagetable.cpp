@@ -109,6 +109,15 @@ QString textOf(const TextRow &row, int index)
     }
 }
 
+QString controlText(const QString &control, int index)
+{
+    for (const TextRow &row : Rows) {
+        if (control == QLatin1String(row.control))
+            return textOf(row, index);
+    }
+    return QString();
+}
+
 QStringList comboItems(const QString &combo, int index)
 {
     QStringList items;

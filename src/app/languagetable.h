@@ -45,6 +45,10 @@ const std::array<TextRow, TextRowCount> &languageTable();
 // English, which change no text.
 QString textOf(const TextRow &row, int index);
 
+// The text of the label or button `control` in the language of `index`; a null string when
+// the table has no row for it or for other indexes.
+QString controlText(const QString &control, int index);
+
 // The item texts of `combo` in the language of `index`, in item order (empty for other
 // indexes and for controls that are not combo boxes of the table).
 QStringList comboItems(const QString &combo, int index);

@@ -730,16 +730,12 @@ int Widget::Slot_FilterVersionColtrol(int Language)
     // Filling the combo raises its index change; combo sends are not armed
     // yet, so no mode report goes out.
     ui->colorComboBox->clear();
-    if (Language == QLocale::Chinese) {
-        ui->label_52->setText(QStringLiteral("滤波频率"));
-        ui->label_35->setText(tr("滤波频率"));
-    } else {
-        ui->label_35->setText(tr("Filter"));
-        ui->label_52->setText(QStringLiteral("FilterFrequency"));
-    }
+    const int index = Language == QLocale::Chinese ? language::Chinese : language::English;
+    ui->label_52->setText(language::controlText(ui->label_52->objectName(), index));
+    // The hidden response label is renamed by the edition.
+    ui->label_35->setText(Language == QLocale::Chinese ? tr("滤波频率") : tr("Filter"));
     ui->colorComboBox->addItems(
-        language::comboItems(QLatin1String(language::SuspensionCombo),
-                             Language == QLocale::Chinese ? language::Chinese : language::English));
+        language::comboItems(QLatin1String(language::SuspensionCombo), index));
 
     ui->lb_softwareVersion->setText(QString::fromLatin1(kEditionSoftwareVersion));
     const QString edition = tr("Orvex Manager");

@@ -77,16 +77,6 @@ QByteArray WidgetHarness::waitForFeature(const QByteArray &prefix, int timeoutMs
     return found;
 }
 
-void WidgetHarness::settle(int ms)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < ms) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        QTest::qSleep(1);
-    }
-}
-
 void WidgetHarness::clearFeatures()
 {
     m_base->clearFeatureLog();

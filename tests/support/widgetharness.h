@@ -55,8 +55,6 @@ public:
     // Waits until a new accepted feature report starts with `prefix`; it is
     // returned, or an empty array on time-out.
     QByteArray waitForFeature(const QByteArray &prefix, int timeoutMs = 3000);
-    // Processes events for `ms` milliseconds.
-    static void settle(int ms);
     // Forgets the feature reports received so far.
     void clearFeatures();
 
