@@ -144,6 +144,9 @@ constexpr Message ProfileForeignMessage{"“%1”是另一版本软件的配置�
 constexpr Message BaseSettingsUnknownMessage{
     "尚未读到基座的设置，未发送任何内容。",
     "The wheel base's settings have not been read yet; nothing was sent."};
+constexpr Message SnapshotFailedMessage{
+    "无法保存基座当前设置的快照，未发送任何内容。",
+    "The wheel base's present settings could not be saved as a snapshot; nothing was sent."};
 constexpr Message BaseRequestFailedMessage{"基座没有接受该请求。",
                                            "The wheel base did not take the request."};
 // clang-format on

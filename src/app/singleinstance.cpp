@@ -34,6 +34,8 @@ QString userTag()
 }
 
 constexpr char kAck = '\x06';
+// A line that starts with this is a request awaiting a reply, not a message.
+const QByteArray kRequestTag = QByteArrayLiteral("request ");
 
 } // namespace
 
@@ -85,12 +87,57 @@ void SingleInstanceGuard::acceptConnection()
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
             if (!socket->canReadLine())
                 return;
-            const QString message = QString::fromUtf8(socket->readLine()).trimmed();
+            const QByteArray line = socket->readLine().trimmed();
+            if (line.startsWith(kRequestTag)) {
+                handleRequest(socket, line.mid(kRequestTag.size()));
+                return;
+            }
+            const QString message = QString::fromUtf8(line);
             socket->write(&kAck, 1);
             socket->flush();
             emit messageReceived(message);
         });
     }
+}
+
+void SingleInstanceGuard::handleRequest(QLocalSocket *socket, const QByteArray &request)
+{
+    // One request per connection; the reply may come after the socket is gone.
+    disconnect(socket, &QLocalSocket::readyRead, this, nullptr);
+    if (!m_requestHandler) {
+        socket->disconnectFromServer();
+        return;
+    }
+    QPointer<QLocalSocket> peer(socket);
+    m_requestHandler(request, [peer](const QByteArray &reply) {
+        if (!peer)
+            return;
+        QByteArray line = reply;
+        line.replace('\n', ' ');
+        peer->write(line + '\n');
+        peer->disconnectFromServer();
+    });
+}
+
+std::optional<QByteArray> SingleInstanceGuard::exchange(const QByteArray &request,
+                                                        int connectTimeoutMs, int replyTimeoutMs)
+{
+    if (m_primary)
+        return std::nullopt;
+    QLocalSocket socket;
+    socket.connectToServer(m_serverName);
+    if (!socket.waitForConnected(connectTimeoutMs))
+        return std::nullopt;
+    QByteArray line = kRequestTag + request;
+    line.replace('\n', ' ');
+    socket.write(line + '\n');
+    if (!socket.waitForBytesWritten(connectTimeoutMs))
+        return std::nullopt;
+    while (!socket.canReadLine()) {
+        if (!socket.waitForReadyRead(replyTimeoutMs))
+            return std::nullopt;
+    }
+    return socket.readLine().trimmed();
 }
 
 bool SingleInstanceGuard::sendMessage(const QString &message, int timeoutMs)

@@ -1,5 +1,7 @@
 #include "startup.h"
 
+#include "commandprocess.h"
+#include "commandrunner.h"
 #include "singleinstance.h"
 #include "widget.h"
 
@@ -42,6 +44,9 @@ int runApplication(int argc, char **argv, const StartupHooks &hooks)
     QTextCodec::setCodecForLocale(nullptr);
     if (QLocale::system().name() == QLatin1String("C"))
         QTextCodec::setCodecForLocale(QTextCodec::codecForName("UTF-8"));
+    // Arguments ask for a command; without any the tool is the window.
+    if (argc > 1)
+        return runCommandLine(argc, argv, hooks);
     QCoreApplication::setAttribute(Qt::AA_DisableHighDpiScaling, true);
     const QString applicationId = QString::fromLatin1(kApplicationId);
     const QLocale locale;
@@ -71,6 +76,12 @@ int runApplication(int argc, char **argv, const StartupHooks &hooks)
     if (hooks.onInstanceMessage)
         QObject::connect(guard.get(), &SingleInstanceGuard::messageReceived,
                          hooks.onInstanceMessage);
+    // Commands from other processes go through this window; they do not raise it.
+    auto commandHost = std::make_unique<cli::CommandHost>(window.get());
+    guard->setRequestHandler([host = commandHost.get()](const QByteArray &request,
+                                                        const SingleInstanceGuard::Reply &reply) {
+        host->handleChannelRequest(request, reply);
+    });
     window->show();
     window->Slot_FilterVersionColtrol(locale.language());
     window->Get_LacaelLanuage(locale.language());
@@ -78,6 +89,8 @@ int runApplication(int argc, char **argv, const StartupHooks &hooks)
         hooks.afterShow(window.get());
 
     const int result = application->exec();
+    guard->setRequestHandler(nullptr);
+    commandHost.reset();
     window.reset();
     guard.reset();
     application.reset();

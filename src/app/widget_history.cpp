@@ -277,7 +277,7 @@ QString Widget::saveSnapshot(const QString &reason)
 
 // ---- Commands -----------------------------------------------------------------------------------
 
-bool Widget::applyProfileFile(const QString &path, QString *error)
+bool Widget::applyProfileFile(const QString &path, QString *error, QString *snapshotPath)
 {
     const profiles::CheckedProfile profile = profiles::checkProfile(path);
     const QString name = QDir::toNativeSeparators(path);
@@ -302,10 +302,15 @@ bool Widget::applyProfileFile(const QString &path, QString *error)
         *error = language::messageText(language::BaseSettingsUnknownMessage);
         return false;
     }
-    saveSnapshot(QStringLiteral("before profile load"));
+    const QString snapshot = saveSnapshot(QStringLiteral("before profile load"));
+    if (snapshotPath) {
+        *snapshotPath = snapshot;
+        if (snapshot.isEmpty()) {
+            *error = language::messageText(language::SnapshotFailedMessage);
+            return false;
+        }
+    }
     loadIntoForm(profile.values);
-    if (QFileInfo(path).absolutePath() == QDir(profileFolder()).absolutePath())
-        setWriteTarget(path);
     // Out at once, not after the sliders' send delay.
     m_machineSendArmed = true;
     SetSendMachineryData();

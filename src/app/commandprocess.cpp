@@ -1,0 +1,331 @@
+#include "commandprocess.h"
+
+#include "commandline.h"
+#include "commandrunner.h"
+#include "languagetable.h"
+#include "singleinstance.h"
+#include "startup.h"
+#include "widget.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QLocale>
+#include <QLoggingCategory>
+#include <QProcess>
+#include <QTextCodec>
+
+#include <cstdio>
+#include <optional>
+
+#ifdef Q_OS_UNIX
+#include <QSocketNotifier>
+
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
+Q_LOGGING_CATEGORY(lcCommandProcess, "velorax.ui.commands.process")
+
+namespace {
+
+using cli::CommandRequest;
+using cli::CommandResult;
+using language::messageText;
+
+constexpr int kConnectTimeoutMs = 5000;
+constexpr int kReplyTimeoutMs = 60000;
+// A copy that holds the lock may be just ending; the command then tries again here or there.
+constexpr int kRelayAttempts = 3;
+// What a shell returns for a command it cannot start.
+constexpr int kNotStartedExitCode = 127;
+constexpr int kSignalExitBase = 128;
+
+void print(std::FILE *stream, const QString &text)
+{
+    const QByteArray bytes = text.toLocal8Bit();
+    std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stream);
+    std::fflush(stream);
+}
+
+void printResult(const CommandResult &result)
+{
+    print(stdout, result.out);
+    print(stderr, result.err);
+}
+
+#ifdef Q_OS_UNIX
+
+int g_signalPipe[2] = {-1, -1};
+constexpr int kRelayedSignals[] = {SIGTERM, SIGINT};
+
+extern "C" void onRelayedSignal(int signalNumber)
+{
+    const int savedErrno = errno;
+    const char byte = char(signalNumber);
+    if (::write(g_signalPipe[1], &byte, 1) < 0) {
+        // The pipe is full: the signal is pending anyway.
+    }
+    errno = savedErrno;
+}
+
+// Turns SIGTERM and SIGINT into a call in the event loop, through a self-pipe, for as long as it
+// lives; then the default actions are back.
+class SignalWatch : public QObject
+{
+public:
+    std::function<void(int)> onSignal;
+
+    bool install()
+    {
+        if (::pipe(g_signalPipe) != 0)
+            return false;
+        for (int fd : g_signalPipe) {
+            const int flags = ::fcntl(fd, F_GETFL);
+            ::fcntl(fd, F_SETFL, flags | O_NONBLOCK);
+            ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+        }
+        auto *notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, this);
+        connect(notifier, &QSocketNotifier::activated, this, &SignalWatch::drain);
+        struct sigaction action = {};
+        action.sa_handler = onRelayedSignal;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESTART;
+        for (int signalNumber : kRelayedSignals)
+            ::sigaction(signalNumber, &action, nullptr);
+        m_installed = true;
+        return true;
+    }
+
+    ~SignalWatch() override
+    {
+        if (!m_installed)
+            return;
+        for (int signalNumber : kRelayedSignals)
+            std::signal(signalNumber, SIG_DFL);
+        ::close(g_signalPipe[0]);
+        ::close(g_signalPipe[1]);
+        g_signalPipe[0] = g_signalPipe[1] = -1;
+    }
+
+private:
+    void drain()
+    {
+        char signalNumber = 0;
+        while (::read(g_signalPipe[0], &signalNumber, 1) > 0) {
+            if (onSignal)
+                onSignal(int(signalNumber));
+        }
+    }
+
+    bool m_installed = false;
+};
+
+#else
+
+// Windows ends a console program without a signal the wrapper could catch.
+class SignalWatch : public QObject
+{
+public:
+    std::function<void(int)> onSignal;
+    bool install() { return false; }
+};
+
+#endif
+
+class CommandProcess
+{
+public:
+    explicit CommandProcess(const StartupHooks &hooks) : m_hooks(hooks) {}
+
+    // One request, through the running window or here.
+    CommandResult execute(const CommandRequest &request)
+    {
+        if (!request.needsBase())
+            return runHere(nullptr, request);
+        for (int attempt = 1;; ++attempt) {
+            SingleInstanceGuard guard(QStringLiteral("VELORAX_MANAGER"));
+            if (!guard.isRunning())
+                return runWithOwnWindow(guard, request);
+            if (std::optional<CommandResult> result = relay(guard, request))
+                return *result;
+            if (attempt == kRelayAttempts)
+                return {cli::ExitFailed, QString(),
+                        messageText(language::RelayFailedMessage) + QLatin1Char('\n'), QString()};
+        }
+    }
+
+    // --profile: apply, run the program, restore; the program's exit code.
+    int runWrapped(const CommandRequest &request)
+    {
+        ensureBeforeWindow();
+        // Installed after the hooks, so that this watch, not the demo's, sees the signals.
+        SignalWatch watch;
+        int pendingSignal = 0;
+        QProcess child;
+        watch.onSignal = [&](int signalNumber) {
+            pendingSignal = signalNumber;
+#ifdef Q_OS_UNIX
+            if (child.state() == QProcess::Running)
+                ::kill(pid_t(child.processId()), signalNumber);
+#endif
+        };
+        if (!watch.install())
+            qCWarning(lcCommandProcess) << "cannot watch for SIGTERM and SIGINT";
+
+        const CommandResult applied = execute(applyRequest(request.profile, request, true));
+        const QString restorePoint =
+            applied.exitCode == cli::ExitDone ? applied.restorePoint : QString();
+        if (applied.exitCode != cli::ExitDone)
+            print(stderr,
+                  messageText(language::RunWithoutProfileMessage).arg(applied.err.trimmed()) +
+                      QLatin1Char('\n'));
+        const int exitCode =
+            pendingSignal ? kSignalExitBase + pendingSignal : runProgram(child, request.program);
+        if (!restorePoint.isEmpty()) {
+            const CommandResult restored = execute(applyRequest(restorePoint, request, false));
+            if (restored.exitCode != cli::ExitDone)
+                print(stderr,
+                      messageText(language::RestoreFailedMessage).arg(restored.err.trimmed()) +
+                          QLatin1Char('\n'));
+        }
+        return exitCode;
+    }
+
+private:
+    static CommandRequest applyRequest(const QString &profile, const CommandRequest &wrapper,
+                                       bool keepRestorePoint)
+    {
+        CommandRequest apply;
+        apply.command = cli::Command::Apply;
+        apply.profile = profile;
+        apply.workingDirectory = wrapper.workingDirectory;
+        apply.keepRestorePoint = keepRestorePoint;
+        apply.arguments = QStringList{QStringLiteral("--apply"), profile};
+        return apply;
+    }
+
+    // The demo installs its simulated base here; once per process.
+    void ensureBeforeWindow()
+    {
+        if (m_beforeWindowDone)
+            return;
+        m_beforeWindowDone = true;
+        if (m_hooks.beforeWindow)
+            m_hooks.beforeWindow();
+    }
+
+    std::optional<CommandResult> relay(SingleInstanceGuard &guard, const CommandRequest &request)
+    {
+        const QByteArray json = QJsonDocument(request.toJson()).toJson(QJsonDocument::Compact);
+        const std::optional<QByteArray> reply =
+            guard.exchange(json, kConnectTimeoutMs, kReplyTimeoutMs);
+        if (!reply) {
+            qCInfo(lcCommandProcess) << "the running copy did not answer";
+            return std::nullopt;
+        }
+        return CommandResult::fromJson(QJsonDocument::fromJson(*reply).object());
+    }
+
+    // This process holds the lock: a hidden window opens the base, and a command another
+    // process sends meanwhile is served as well before the window goes.
+    CommandResult runWithOwnWindow(SingleInstanceGuard &guard, const CommandRequest &request)
+    {
+        ensureBeforeWindow();
+        Widget window;
+        const QLocale locale;
+        window.Slot_FilterVersionColtrol(locale.language());
+        window.Get_LacaelLanuage(locale.language());
+        CommandResult result = runHere(&window, request, &guard);
+        guard.setRequestHandler(nullptr);
+        return result;
+    }
+
+    static CommandResult runHere(Widget *window, const CommandRequest &request,
+                                 SingleInstanceGuard *guard = nullptr)
+    {
+        cli::CommandHost host(window);
+        if (guard)
+            guard->setRequestHandler(
+                [&host](const QByteArray &bytes, const SingleInstanceGuard::Reply &reply) {
+                    host.handleChannelRequest(bytes, reply);
+                });
+        std::optional<CommandResult> result;
+        QEventLoop loop;
+        QObject::connect(&host, &cli::CommandHost::idle, &loop, &QEventLoop::quit);
+        host.submit(request, [&result](const CommandResult &done) { result = done; });
+        // A quit the demo asks for on SIGTERM ends the loop early; the command still finishes.
+        while (!result || !host.isIdle())
+            loop.exec();
+        if (guard)
+            guard->setRequestHandler(nullptr);
+        return result.value_or(CommandResult{cli::ExitFailed, QString(), QString(), QString()});
+    }
+
+    static int runProgram(QProcess &child, const QStringList &program)
+    {
+        child.setProcessChannelMode(QProcess::ForwardedChannels);
+        child.setInputChannelMode(QProcess::ForwardedInputChannel);
+        child.setProgram(program.first());
+        child.setArguments(program.mid(1));
+        QEventLoop loop;
+        QObject::connect(&child, qOverload<int, QProcess::ExitStatus>(&QProcess::finished), &loop,
+                         &QEventLoop::quit);
+        child.start();
+        if (!child.waitForStarted(-1)) {
+            print(stderr, messageText(language::CommandNotStartedMessage)
+                                  .arg(program.first(), child.errorString()) +
+                              QLatin1Char('\n'));
+            return kNotStartedExitCode;
+        }
+        while (child.state() != QProcess::NotRunning)
+            loop.exec();
+        // A program ended by a signal reports it as a shell does: 128 + the signal's number.
+        return child.exitStatus() == QProcess::NormalExit ? child.exitCode()
+                                                          : kSignalExitBase + child.exitCode();
+    }
+
+    const StartupHooks &m_hooks;
+    bool m_beforeWindowDone = false;
+};
+
+} // namespace
+
+int runCommandLine(int argc, char **argv, const StartupHooks &hooks)
+{
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const QString programName = QFileInfo(QString::fromLocal8Bit(argv[0])).fileName();
+    const cli::ParseOutcome outcome =
+        cli::parseCommandLine(arguments, programName, QDir::currentPath());
+    if (outcome.final) {
+        printResult({outcome.exitCode, outcome.out, outcome.err, QString()});
+        return outcome.exitCode;
+    }
+
+    // Qt sees none of the arguments (they may belong to the wrapped program), and a command
+    // needs no display: the hidden window draws off screen unless the user chose a platform.
+    char platformOption[] = "-platform";
+    char offscreen[] = "offscreen";
+    char *qtArgv[] = {argv[0], platformOption, offscreen, nullptr};
+    int qtArgc = qEnvironmentVariableIsSet("QT_QPA_PLATFORM") ? 1 : 3;
+    QApplication application(qtArgc, qtArgv);
+    QCoreApplication::setApplicationName(QStringLiteral("velorax-manager"));
+    QCoreApplication::setOrganizationName(QStringLiteral("Velorax"));
+    QApplication::setQuitOnLastWindowClosed(false);
+    // As the window does: the program's path decoded with the system's codec, then UTF-8.
+    QCoreApplication::applicationFilePath();
+    QTextCodec::setCodecForLocale(QTextCodec::codecForName("UTF-8"));
+
+    CommandProcess process(hooks);
+    if (outcome.request.command == cli::Command::Wrap)
+        return process.runWrapped(outcome.request);
+    const CommandResult result = process.execute(outcome.request);
+    printResult(result);
+    return result.exitCode;
+}

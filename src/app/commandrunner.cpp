@@ -1,0 +1,354 @@
+#include "commandrunner.h"
+
+#include "languagetable.h"
+#include "parameterprofile.h"
+#include "parameters.h"
+#include "profilefolder.h"
+#include "profilestore.h"
+#include "velorax_resources.h"
+#include "widget.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QLocale>
+#include <QLoggingCategory>
+
+Q_LOGGING_CATEGORY(lcCommands, "velorax.ui.commands")
+
+namespace cli {
+
+namespace {
+
+using language::messageText;
+
+QString withLineEnd(const QString &text)
+{
+    return text.isEmpty() || text.endsWith(QLatin1Char('\n')) ? text : text + QLatin1Char('\n');
+}
+
+// The name of a status code as the state page shows it, in `languageIndex`.
+QString statusName(quint16 code, int languageIndex)
+{
+    const protocol::StatusCodeInfo *info = protocol::statusCodeInfo(code);
+    return info ? language::controlText(QLatin1String(info->label), languageIndex)
+                : QStringLiteral("?");
+}
+
+// Why a profile given to --diff cannot be compared, in the words a load from the list uses.
+QString refusal(const profiles::CheckedProfile &checked, const QString &path)
+{
+    switch (checked.verdict) {
+    case profiles::ProfileVerdict::Loadable:
+        return QString();
+    case profiles::ProfileVerdict::Unreadable:
+        return messageText(language::ProfileUnreadableMessage).arg(path);
+    case profiles::ProfileVerdict::Unmarked:
+        return messageText(language::ProfileUnmarkedMessage).arg(path);
+    case profiles::ProfileVerdict::Foreign:
+        return messageText(language::ProfileForeignMessage).arg(path);
+    case profiles::ProfileVerdict::Damaged:
+        return messageText(language::DamagedProfileMessage)
+            .arg(checked.missingKeys.join(QLatin1Char('\n')));
+    }
+    return QString();
+}
+
+} // namespace
+
+QJsonObject CommandResult::toJson() const
+{
+    return {{QStringLiteral("exit"), exitCode},
+            {QStringLiteral("out"), out},
+            {QStringLiteral("err"), err},
+            {QStringLiteral("restorePoint"), restorePoint}};
+}
+
+CommandResult CommandResult::fromJson(const QJsonObject &json)
+{
+    CommandResult result;
+    result.exitCode = json.value(QStringLiteral("exit")).toInt(ExitFailed);
+    result.out = json.value(QStringLiteral("out")).toString();
+    result.err = json.value(QStringLiteral("err")).toString();
+    result.restorePoint = json.value(QStringLiteral("restorePoint")).toString();
+    return result;
+}
+
+QByteArray profileText(const protocol::ParameterValues &values)
+{
+    veloraxInitResources();
+    QFile seed(QLatin1String(profiles::kDefaultProfileResource));
+    profiles::IniDocument document(seed.open(QIODevice::ReadOnly) ? seed.readAll() : QByteArray());
+    for (const profiles::ProfileEntry &entry : profiles::parameterEntries(values))
+        document.setValue(profiles::IniDocument::settingsKey(entry.group, entry.name), entry.value);
+    return document.data();
+}
+
+// ---- CommandRunner ------------------------------------------------------------------------------
+
+CommandRunner::CommandRunner(Widget *window, CommandRequest request, QObject *parent)
+    : QObject(parent), m_window(window), m_request(std::move(request))
+{
+    m_settingsTimeout.setSingleShot(true);
+    connect(&m_settingsTimeout, &QTimer::timeout, this, &CommandRunner::onSettingsTimeout);
+}
+
+void CommandRunner::start()
+{
+    if (!m_request.needsBase()) {
+        act();
+        return;
+    }
+    if (!m_window || !m_window->deviceFound()) {
+        finishNoBase();
+        return;
+    }
+    // --read and --diff report what the base has now, not what the window last saw.
+    whenSettingsKnown(m_request.command == Command::Read || m_request.command == Command::Diff);
+}
+
+void CommandRunner::whenSettingsKnown(bool fresh)
+{
+    if (!fresh && m_window->baseSettingsKnown()) {
+        act();
+        return;
+    }
+    m_settingsWait =
+        connect(m_window.data(), &Widget::baseSettingsRead, this, &CommandRunner::onSettingsRead);
+    m_settingsTimeout.start(kSettingsTimeoutMs);
+    m_window->readBaseSettings();
+}
+
+void CommandRunner::onSettingsRead()
+{
+    disconnect(m_settingsWait);
+    m_settingsTimeout.stop();
+    // The read-back pass that announced the settings files the status report after them.
+    QTimer::singleShot(0, this, &CommandRunner::act);
+}
+
+void CommandRunner::onSettingsTimeout()
+{
+    disconnect(m_settingsWait);
+    qCInfo(lcCommands) << "no settings from the base within" << kSettingsTimeoutMs << "ms";
+    if (m_request.command == Command::Status)
+        act();
+    else
+        finish(ExitFailed, QString(), messageText(language::BaseSilentMessage));
+}
+
+void CommandRunner::act()
+{
+    if (m_request.needsBase() && (!m_window || !m_window->deviceFound())) {
+        finishNoBase();
+        return;
+    }
+    switch (m_request.command) {
+    case Command::List:
+        list();
+        return;
+    case Command::Status:
+        status();
+        return;
+    case Command::Read:
+        read();
+        return;
+    case Command::Apply:
+        apply();
+        return;
+    case Command::Store:
+        store();
+        return;
+    case Command::Diff:
+        diff();
+        return;
+    case Command::None:
+    case Command::Wrap:
+        break;
+    }
+    finish(ExitUsage, QString(), messageText(language::NoCommandMessage));
+}
+
+void CommandRunner::list()
+{
+    const QString folder = profiles::profileFolder();
+    QString out;
+    for (const QString &name : profiles::listProfileFiles(folder))
+        out += name + QLatin1Char('\n');
+    for (const QString &name : profiles::listSnapshots(folder))
+        out += QLatin1String(profiles::kHistoryFolderName) + QLatin1Char('/') + name +
+               QLatin1Char('\n');
+    finish(ExitDone, out);
+}
+
+void CommandRunner::status()
+{
+    const Widget::BaseStatus state = m_window->baseStatus();
+    if (!state.linked) {
+        finishNoBase();
+        return;
+    }
+    if (m_request.json) {
+        const QJsonObject json{
+            {QStringLiteral("linked"), true},
+            {QStringLiteral("reported"), state.reported},
+            {QStringLiteral("firmware"), state.firmwareVersion},
+            {QStringLiteral("voltage"), state.voltage},
+            {QStringLiteral("fault"), state.statusCode},
+            {QStringLiteral("faultName"), statusName(state.statusCode, language::English)}};
+        finish(ExitDone, QString::fromUtf8(QJsonDocument(json).toJson(QJsonDocument::Compact)));
+        return;
+    }
+    if (!state.reported) {
+        finish(ExitDone, messageText(language::StatusNotReportedMessage));
+        return;
+    }
+    const int languageIndex =
+        QLocale().language() == QLocale::Chinese ? language::Chinese : language::English;
+    finish(ExitDone, messageText(language::StatusLinkedMessage)
+                         .arg(state.firmwareVersion)
+                         .arg(state.voltage)
+                         .arg(statusName(state.statusCode, languageIndex))
+                         .arg(state.statusCode));
+}
+
+void CommandRunner::read()
+{
+    const QByteArray text = profileText(m_window->baseSettings());
+    if (m_request.file.isEmpty()) {
+        finish(ExitDone, QString::fromUtf8(text));
+        return;
+    }
+    const QString path = QDir(m_request.workingDirectory).absoluteFilePath(m_request.file);
+    if (!profiles::writeFileAtomically(path, text, true)) {
+        finish(ExitFailed, QString(),
+               messageText(language::ProfileIoErrorMessage).arg(path, QString()));
+        return;
+    }
+    finish(ExitDone, messageText(language::SettingsWrittenMessage).arg(path));
+}
+
+void CommandRunner::apply()
+{
+    const QString path = profilePath(m_request.profile);
+    QString restorePoint;
+    QString error;
+    if (!m_window->applyProfileFile(path, &error,
+                                    m_request.keepRestorePoint ? &restorePoint : nullptr)) {
+        finish(ExitFailed, QString(), error);
+        return;
+    }
+    m_result.restorePoint = restorePoint;
+    finish(ExitDone, messageText(language::ProfileAppliedMessage).arg(path));
+}
+
+void CommandRunner::store()
+{
+    QString error;
+    if (m_window->storeBaseSettings(&error))
+        finish(ExitDone, messageText(language::SettingsStoredMessage));
+    else
+        finish(ExitFailed, QString(), error);
+}
+
+void CommandRunner::diff()
+{
+    protocol::ParameterValues sides[2];
+    for (int i = 0; i < 2; ++i) {
+        const QString operand = m_request.diffOperands.at(i);
+        if (operand == QLatin1String(kBaseOperand)) {
+            sides[i] = m_window->baseSettings();
+            continue;
+        }
+        const QString path = profilePath(operand);
+        const profiles::CheckedProfile checked = profiles::checkProfile(path);
+        if (checked.verdict != profiles::ProfileVerdict::Loadable) {
+            finish(ExitFailed, QString(), refusal(checked, path));
+            return;
+        }
+        sides[i] = checked.values;
+    }
+    QString out;
+    for (const protocol::ParameterInfo &info : protocol::parameterTable()) {
+        const int a = sides[0].value(info.parameter);
+        const int b = sides[1].value(info.parameter);
+        if (a != b)
+            out += QStringLiteral("%1\t%2\t%3\n").arg(QLatin1String(info.name)).arg(a).arg(b);
+    }
+    finish(ExitDone, out);
+}
+
+QString CommandRunner::profilePath(const QString &name) const
+{
+    return resolveProfilePath(name, profiles::profileFolder(), m_request.workingDirectory);
+}
+
+void CommandRunner::finishNoBase()
+{
+    const QString out = m_request.json ? QStringLiteral("{\"linked\":false}") : QString();
+    finish(ExitNoBase, out, messageText(language::NoBaseMessage));
+}
+
+void CommandRunner::finish(int exitCode, const QString &out, const QString &err)
+{
+    if (m_finished)
+        return;
+    m_finished = true;
+    m_result.exitCode = exitCode;
+    m_result.out = withLineEnd(out);
+    m_result.err = withLineEnd(err);
+    emit finished(m_result);
+}
+
+// ---- CommandHost --------------------------------------------------------------------------------
+
+CommandHost::CommandHost(Widget *window, QObject *parent) : QObject(parent), m_window(window) {}
+
+void CommandHost::submit(const CommandRequest &request, Done done)
+{
+    m_queue.enqueue({request, std::move(done)});
+    if (!m_running)
+        startNext();
+}
+
+void CommandHost::handleChannelRequest(const QByteArray &request,
+                                       const SingleInstanceGuard::Reply &reply)
+{
+    const ParseOutcome outcome = parseRequest(QJsonDocument::fromJson(request).object());
+    const auto answer = [reply](const CommandResult &result) {
+        reply(QJsonDocument(result.toJson()).toJson(QJsonDocument::Compact));
+    };
+    if (outcome.final) {
+        answer({outcome.exitCode, outcome.out, outcome.err, QString()});
+        return;
+    }
+    // The wrapper runs in the caller; the window only applies and restores for it.
+    if (outcome.request.command == Command::Wrap) {
+        answer({ExitUsage, QString(), messageText(language::OneCommandMessage), QString()});
+        return;
+    }
+    qCInfo(lcCommands) << "request from another process:" << outcome.request.arguments;
+    submit(outcome.request, answer);
+}
+
+void CommandHost::startNext()
+{
+    if (m_queue.isEmpty()) {
+        m_running = false;
+        emit idle();
+        return;
+    }
+    m_running = true;
+    Job job = m_queue.dequeue();
+    auto *runner = new CommandRunner(m_window.data(), job.request, this);
+    connect(runner, &CommandRunner::finished, this,
+            [this, runner, done = std::move(job.done)](const CommandResult &result) {
+                runner->deleteLater();
+                done(result);
+                QTimer::singleShot(0, this, &CommandHost::startNext);
+            });
+    runner->start();
+}
+
+} // namespace cli

@@ -1,0 +1,113 @@
+#pragma once
+
+// Carries out command-line requests against a window, shown or hidden: the window does what its
+// buttons would, and the runner turns the outcome into an exit code and texts.
+
+#include "commandline.h"
+#include "singleinstance.h"
+
+#include <QJsonObject>
+#include <QMetaObject>
+#include <QObject>
+#include <QPointer>
+#include <QQueue>
+#include <QString>
+#include <QTimer>
+
+#include <functional>
+
+class Widget;
+
+namespace protocol {
+class ParameterValues;
+}
+
+namespace cli {
+
+struct CommandResult
+{
+    int exitCode = ExitDone;
+    QString out;
+    QString err;
+    // For --apply with a restore point: the snapshot of the settings the profile replaced.
+    QString restorePoint;
+
+    QJsonObject toJson() const;
+    static CommandResult fromJson(const QJsonObject &json);
+};
+
+// The base's settings as a profile of this edition: the default profile with every parameter
+// key and the edition marker set.
+QByteArray profileText(const protocol::ParameterValues &values);
+
+// One request, carried out once: waits for the base's settings where the command needs them
+// (on their signal, at most kSettingsTimeoutMs), then acts and emits finished().
+class CommandRunner : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr int kSettingsTimeoutMs = 3000;
+
+    // `window` may be null for commands that need no base.
+    CommandRunner(Widget *window, CommandRequest request, QObject *parent = nullptr);
+    void start();
+
+signals:
+    void finished(const cli::CommandResult &result);
+
+private:
+    void whenSettingsKnown(bool fresh);
+    void onSettingsRead();
+    void onSettingsTimeout();
+    void act();
+    void list();
+    void status();
+    void read();
+    void apply();
+    void store();
+    void diff();
+    void finish(int exitCode, const QString &out, const QString &err = QString());
+    void finishNoBase();
+    QString profilePath(const QString &name) const;
+
+    QPointer<Widget> m_window;
+    CommandRequest m_request;
+    CommandResult m_result;
+    QTimer m_settingsTimeout;
+    QMetaObject::Connection m_settingsWait;
+    bool m_finished = false;
+};
+
+// Runs the requests for one window one after another: the command of its own process and those
+// that arrive over the single-instance channel.
+class CommandHost : public QObject
+{
+    Q_OBJECT
+public:
+    using Done = std::function<void(const CommandResult &)>;
+
+    explicit CommandHost(Widget *window, QObject *parent = nullptr);
+
+    void submit(const CommandRequest &request, Done done);
+    // A request from the channel, as SingleInstanceGuard::setRequestHandler hands it over.
+    void handleChannelRequest(const QByteArray &request, const SingleInstanceGuard::Reply &reply);
+    bool isIdle() const { return !m_running && m_queue.isEmpty(); }
+
+signals:
+    // The last queued request has finished.
+    void idle();
+
+private:
+    struct Job
+    {
+        CommandRequest request;
+        Done done;
+    };
+    void startNext();
+
+    QPointer<Widget> m_window;
+    QQueue<Job> m_queue;
+    bool m_running = false;
+};
+
+} // namespace cli

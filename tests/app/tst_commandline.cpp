@@ -1,0 +1,233 @@
+// The command line in real processes against the demo's simulated base: each command's output and
+// exit code, on its own and through a running window, and the --profile wrapper, which applies,
+// runs, restores and passes the exit code on, also when it is ended by SIGTERM.
+#include <QDir>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <csignal>
+#include <sys/types.h>
+
+namespace {
+
+struct Outcome
+{
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+const QRegularExpression kMachineLine(QStringLiteral("^sim: feature 80 01 .*$"),
+                                      QRegularExpression::MultilineOption);
+const QRegularExpression kSettingsSent(QStringLiteral("sim: feature 80 0[124] "));
+
+QStringList machineLines(const QString &log)
+{
+    QStringList lines;
+    for (auto it = kMachineLine.globalMatch(log); it.hasNext();)
+        lines << it.next().captured();
+    return lines;
+}
+
+} // namespace
+
+class TestCommandLine : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void commands_data();
+    void commands();
+    void wrapper_data();
+    void wrapper();
+
+private:
+    void start(QProcess &process, const QStringList &arguments);
+    Outcome run(const QStringList &arguments);
+    bool startWindow(QProcess &window, QString &log);
+    static bool waitForLog(QProcess &window, QString &log, const QRegularExpression &pattern);
+
+    QTemporaryDir m_runtime, m_profiles, m_work;
+    QString m_initialLine, m_goodLine;
+};
+
+void TestCommandLine::start(QProcess &process, const QStringList &arguments)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    // A lock folder of its own, so a copy the developer runs does not count as running.
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime.path());
+    env.insert(QStringLiteral("VELORAX_PROFILE_DIR"), m_profiles.path());
+    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    process.setProcessEnvironment(env);
+    process.setWorkingDirectory(m_work.path());
+    process.start(QStringLiteral(VELORAX_DEMO_PATH), arguments);
+}
+
+Outcome TestCommandLine::run(const QStringList &arguments)
+{
+    QProcess process;
+    start(process, arguments);
+    if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit)
+        return {};
+    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
+}
+
+bool TestCommandLine::waitForLog(QProcess &window, QString &log, const QRegularExpression &pattern)
+{
+    while (!pattern.match(log).hasMatch()) {
+        if (!window.waitForReadyRead(20000))
+            return false;
+        log += QString::fromUtf8(window.readAllStandardError());
+    }
+    return true;
+}
+
+// The window holds the instance lock before it asks the base for its settings.
+bool TestCommandLine::startWindow(QProcess &window, QString &log)
+{
+    window.setReadChannel(QProcess::StandardError);
+    start(window, {});
+    const bool ready = waitForLog(window, log, QRegularExpression(QStringLiteral("80 03 01 00")));
+    log.clear();
+    return ready;
+}
+
+void TestCommandLine::initTestCase()
+{
+    QVERIFY(m_runtime.isValid() && m_profiles.isValid() && m_work.isValid());
+    // The base's settings, written relative to the caller's folder, and profiles made from them.
+    QCOMPARE(run({QStringLiteral("--read"), QStringLiteral("before.ini")}).exitCode, 0);
+    QFile before(m_work.filePath(QStringLiteral("before.ini")));
+    QVERIFY(before.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(before.readAll());
+    const QRegularExpression angle(QStringLiteral("SliderStreeingAngle=\\d+"));
+    const QRegularExpression edition(QStringLiteral("\\bVer=0"));
+    QVERIFY(angle.match(text).hasMatch() && edition.match(text).hasMatch());
+    const QMap<QString, QString> profiles{
+        {QStringLiteral("good"),
+         QString(text).replace(angle, QStringLiteral("SliderStreeingAngle=540"))},
+        {QStringLiteral("foreign"), QString(text).replace(edition, QStringLiteral("Ver=1"))},
+        {QStringLiteral("damaged"), QString(text).remove(angle)}};
+    for (auto it = profiles.begin(); it != profiles.end(); ++it) {
+        QFile file(m_profiles.filePath(it.key() + QStringLiteral(".ini")));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(it.value().toUtf8()) > 0);
+    }
+    // What the base receives for its own settings and for the good profile.
+    m_initialLine =
+        machineLines(run({QStringLiteral("--apply"), QStringLiteral("./before.ini")}).err).value(0);
+    m_goodLine =
+        machineLines(run({QStringLiteral("--apply"), QStringLiteral("good")}).err).value(0);
+    QVERIFY(!m_initialLine.isEmpty() && !m_goodLine.isEmpty() && m_initialLine != m_goodLine);
+}
+
+void TestCommandLine::commands_data()
+{
+    QTest::addColumn<bool>("window");
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("out"); // patterns
+    QTest::addColumn<QString>("err");
+    QTest::addColumn<QString>("sent"); // in the simulated base's log; empty: no settings sent
+
+    const auto row = [](const char *tag, bool window, const QStringList &arguments, int exitCode,
+                        const char *out, const char *err = "", const char *sent = "") {
+        QTest::newRow(tag) << window << arguments << exitCode << QString(out) << QString(err)
+                           << QString(sent);
+    };
+    row("status", false, {"--status"}, 0, "^Link: connected\\nFirmware: \\d+\\nVoltage: \\d+ V\\n");
+    row("status json", false, {"--status", "--json"}, 0, "\"linked\":true");
+    row("read", false, {"--read"}, 0, "(?s)SliderStreeingAngle=\\d+.*Ver=0");
+    row("apply", false, {"--apply", "good"}, 0, "good\\.ini", "", "sim: feature 80 01 ");
+    row("apply foreign", false, {"--apply", "foreign"}, 1, "^$", "other edition");
+    row("apply damaged", false, {"--apply", "damaged.ini"}, 1, "^$",
+        "damaged(.|\\n)*SliderStreeingAngle");
+    row("unknown option", false, {"--bogus"}, 2, "^$", "--bogus");
+    row("diff files", false, {"--diff", "good", "./before.ini"}, 0, "^Angle\\t540\\t\\d+\\n$");
+    // The apply rows above each left a snapshot.
+    row("list", false, {"--list"}, 0, "(^|\\n)good\\.ini\\n(.*\\n)*history/.* before ");
+    row("window: status", true, {"--status", "--json"}, 0, "\"linked\":true");
+    row("window: apply", true, {"--apply", "good"}, 0, "good\\.ini", "", "sim: feature 80 01 ");
+}
+
+void TestCommandLine::commands()
+{
+    QFETCH(bool, window);
+    QFETCH(QStringList, arguments);
+    QFETCH(int, exitCode);
+    QFETCH(QString, out);
+    QFETCH(QString, err);
+    QFETCH(QString, sent);
+    QProcess windowProcess;
+    const auto cleanup =
+        qScopeGuard([&] { windowProcess.kill(), windowProcess.waitForFinished(); });
+    QString windowLog;
+    if (window)
+        QVERIFY2(startWindow(windowProcess, windowLog), "the window did not start");
+
+    const Outcome outcome = run(arguments);
+    QCOMPARE(outcome.exitCode, exitCode);
+    QVERIFY2(QRegularExpression(out).match(outcome.out).hasMatch(), qPrintable(outcome.out));
+    QVERIFY2(QRegularExpression(err).match(outcome.err).hasMatch(), qPrintable(outcome.err));
+    if (window)
+        QVERIFY2(waitForLog(windowProcess, windowLog, QRegularExpression(sent)), "nothing sent");
+    else if (sent.isEmpty())
+        QVERIFY2(!kSettingsSent.match(outcome.err).hasMatch(), qPrintable(outcome.err));
+    else
+        QVERIFY(QRegularExpression(sent).match(outcome.err).hasMatch());
+}
+
+void TestCommandLine::wrapper_data()
+{
+    QTest::addColumn<bool>("window");
+    QTest::addColumn<bool>("terminate");
+    QTest::addColumn<int>("exitCode");
+    QTest::newRow("exit code") << false << false << 7;
+    QTest::newRow("exit code, window") << true << false << 7;
+    QTest::newRow("SIGTERM") << false << true << 128 + SIGTERM;
+    QTest::newRow("SIGTERM, window") << true << true << 128 + SIGTERM;
+}
+
+void TestCommandLine::wrapper()
+{
+    QFETCH(bool, window);
+    QFETCH(bool, terminate);
+    QFETCH(int, exitCode);
+    QProcess windowProcess, wrapped;
+    const auto cleanup = qScopeGuard([&] {
+        for (QProcess *p : {&wrapped, &windowProcess})
+            p->kill(), p->waitForFinished();
+    });
+    QString windowLog;
+    if (window)
+        QVERIFY2(startWindow(windowProcess, windowLog), "the window did not start");
+
+    const QString marker =
+        m_work.filePath(QStringLiteral("started-%1").arg(QTest::currentDataTag()));
+    const QString script =
+        terminate ? QStringLiteral("touch \"$0\"; exec sleep 60") : QStringLiteral("exit 7");
+    start(wrapped, {"--profile", "good", "--", "sh", "-c", script, marker});
+    if (terminate) {
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(marker), 20000);
+        QCOMPARE(::kill(pid_t(wrapped.processId()), SIGTERM), 0);
+    }
+    QVERIFY(wrapped.waitForFinished(30000));
+    QCOMPARE(wrapped.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(wrapped.exitCode(), exitCode);
+
+    // The profile went out, then what the base had before.
+    QString log = QString::fromUtf8(wrapped.readAllStandardError());
+    if (window) {
+        QVERIFY(waitForLog(windowProcess, windowLog,
+                           QRegularExpression(QRegularExpression::escape(m_initialLine))));
+        log = windowLog;
+    }
+    QCOMPARE(machineLines(log), QStringList({m_goodLine, m_initialLine}));
+}
+
+QTEST_GUILESS_MAIN(TestCommandLine)
+#include "tst_commandline.moc"
