@@ -8,6 +8,7 @@
 #include "languagetable.h"
 #include "parameters.h"
 #include "reports.h"
+#include "usbthread.h"
 
 #include <QComboBox>
 #include <QIcon>
@@ -593,6 +594,10 @@ void Widget::applyStatusReport(const QByteArray &report)
 
 int Widget::ReadBufferToZreoOneReport()
 {
+    // The reader keeps the newest live report; one handed over as an event
+    // (customEvent) is shown until the reader has a newer one.
+    if (m_reader)
+        m_reader->takeKeptReport(&m_liveReport);
     if (m_liveReport.isNull())
         return 0;
     const std::optional<protocol::LiveReport> live = protocol::decodeLive(m_liveReport);
