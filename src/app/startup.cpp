@@ -71,9 +71,11 @@ int runApplication(int argc, char **argv, const StartupHooks &hooks)
     if (hooks.onInstanceMessage)
         QObject::connect(guard.get(), &SingleInstanceGuard::messageReceived,
                          hooks.onInstanceMessage);
-    window->show();
+    // Edition and language first: restyled after show(), every widget already
+    // polished would be polished again before the first frame.
     window->Slot_FilterVersionColtrol(locale.language());
     window->Get_LacaelLanuage(locale.language());
+    window->show();
     if (hooks.afterShow)
         hooks.afterShow(window.get());
 
