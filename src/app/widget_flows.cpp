@@ -616,6 +616,10 @@ int Widget::ReadBufferToZreoOneReport()
 
 void Widget::showButtonLeds(quint64 buttons)
 {
+    // Nothing is restyled while the LEDs' page is not shown: showing it
+    // brings them up to date (ListOfSliderAndLine).
+    if (!m_buttonLeds.isEmpty() && !m_buttonLeds.first()->isVisibleTo(this))
+        return;
     // Only the LEDs whose state changed are restyled; the first report after
     // a (re)connection styles all of them.
     const quint64 changed = m_buttonsShown ? (buttons ^ m_shownButtons) : ~quint64(0);
