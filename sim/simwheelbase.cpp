@@ -7,8 +7,6 @@
 #include <cstdio>
 #include <cstring>
 #include <deque>
-#include <optional>
-#include <utility>
 
 Q_LOGGING_CATEGORY(lcSim, "velorax.sim")
 
@@ -22,9 +20,6 @@ constexpr int kFeatureLogLimit = 10000;
 constexpr int kMaxLiveRateHz = 10000;
 constexpr double kMaxModelCatchUp = 0.2; // seconds
 constexpr int kMaxLatePeriods = 10;      // then the stream skips ahead
-// How long a read waits when no live report will fall due: a change of the
-// rate or a report ends the wait sooner.
-constexpr std::chrono::hours kNoLiveReportWait{1};
 
 void printToStderr(const QString &line)
 {
@@ -79,16 +74,6 @@ public:
         m_ready.notify_all();
     }
 
-    // Ends a wait for `until`: the live stream's pace changed.
-    void recheck()
-    {
-        {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            m_recheck = true;
-        }
-        m_ready.notify_all();
-    }
-
     void cancel()
     {
         {
@@ -98,32 +83,24 @@ public:
         m_ready.notify_all();
     }
 
-    // Waits until a report is queued or `until`; nothing at `until` gives no
-    // result.
-    std::optional<device::ReadResult> pop(std::uint8_t *buffer, std::size_t capacity,
-                                          std::chrono::steady_clock::time_point until)
+    device::ReadResult pop(std::uint8_t *buffer, std::size_t capacity)
     {
         std::unique_lock<std::mutex> lock(m_mutex);
-        if (!m_ready.wait_until(lock, until, [this] {
-                return m_cancelled || m_disconnected || !m_items.empty() || m_recheck;
-            }))
-            return std::nullopt;
-        if (std::exchange(m_recheck, false) && !m_cancelled && !m_disconnected && m_items.empty())
-            return std::nullopt;
+        m_ready.wait(lock, [this] { return m_cancelled || m_disconnected || !m_items.empty(); });
         if (m_cancelled)
-            return device::ReadResult{device::ReadStatus::Cancelled, 0};
+            return {device::ReadStatus::Cancelled, 0};
         if (m_disconnected)
-            return device::ReadResult{device::ReadStatus::Disconnected, 0};
+            return {device::ReadStatus::Disconnected, 0};
         const Item item = m_items.front();
         m_items.pop_front();
         lock.unlock();
         if (item.error)
-            return device::ReadResult{device::ReadStatus::Error, 0};
+            return {device::ReadStatus::Error, 0};
         // Like hidraw, a report longer than the buffer is cut to it.
         const std::size_t size = std::min(item.size, capacity);
         if (size > 0)
             std::memcpy(buffer, item.bytes.data(), size);
-        return device::ReadResult{device::ReadStatus::Report, size};
+        return {device::ReadStatus::Report, size};
     }
 
 private:
@@ -132,7 +109,6 @@ private:
     std::deque<Item> m_items;
     bool m_cancelled = false;
     bool m_disconnected = false;
-    bool m_recheck = false;
 };
 
 class SimReadChannel final : public device::HidReadChannel
@@ -144,16 +120,9 @@ public:
     }
     // Wakes a pending read; this read and every later one return Cancelled.
     void cancel() override { m_queue->cancel(); }
-    // The live stream is paced by its readers: a read waiting for a report
-    // also waits for the next live report to fall due and has it sent, so
-    // that the base needs no wake-up of its own per live report.
     device::ReadResult read(std::uint8_t *buffer, std::size_t capacity) override
     {
-        for (;;) {
-            const auto nextLive = m_base->sendDueLiveReport();
-            if (const auto result = m_queue->pop(buffer, capacity, nextLive))
-                return *result;
-        }
+        return m_queue->pop(buffer, capacity);
     }
 
 private:
@@ -271,10 +240,6 @@ void SimWheelBase::setLiveRate(int hz)
         std::lock_guard<std::mutex> lock(m_mutex);
         m_liveRateHz = std::clamp(hz, 0, kMaxLiveRateHz);
         m_nextLive.reset();
-        for (const std::weak_ptr<ReadQueue> &weak : m_queues) {
-            if (const std::shared_ptr<ReadQueue> queue = weak.lock())
-                queue->recheck();
-        }
     }
     m_wake.notify_all();
 }
@@ -670,37 +635,6 @@ void SimWheelBase::completeFactoryReset()
 
 // Sends what is due of the two streams. They run only while the base is
 // plugged and somebody has it open; otherwise the worker sleeps.
-SimWheelBase::Clock::time_point SimWheelBase::sendDueLiveReport()
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    if (!m_plugged || !hasReaders()) {
-        m_nextLive.reset();
-        return Clock::now() + kNoLiveReportWait;
-    }
-    const Clock::time_point now = Clock::now();
-    serviceLiveStream(now);
-    return m_nextLive.value_or(now + kNoLiveReportWait);
-}
-
-void SimWheelBase::serviceLiveStream(Clock::time_point now)
-{
-    if (m_liveRateHz <= 0) {
-        m_nextLive.reset();
-        return;
-    }
-    const auto period = std::chrono::nanoseconds(1000000000 / m_liveRateHz);
-    if (!m_nextLive) {
-        m_nextLive = now + period;
-    } else if (now >= *m_nextLive) {
-        advanceModel(now);
-        pushReport(encodeLiveReport(m_model.liveState()));
-        ++m_liveSent;
-        *m_nextLive += period;
-        if (now - *m_nextLive > kMaxLatePeriods * period)
-            m_nextLive = now + period;
-    }
-}
-
 void SimWheelBase::serviceStreams(Clock::time_point now)
 {
     if (!m_plugged || !hasReaders()) {
@@ -709,7 +643,21 @@ void SimWheelBase::serviceStreams(Clock::time_point now)
         return;
     }
 
-    serviceLiveStream(now);
+    if (m_liveRateHz > 0) {
+        const auto period = std::chrono::nanoseconds(1000000000 / m_liveRateHz);
+        if (!m_nextLive) {
+            m_nextLive = now + period;
+        } else if (now >= *m_nextLive) {
+            advanceModel(now);
+            pushReport(encodeLiveReport(m_model.liveState()));
+            ++m_liveSent;
+            *m_nextLive += period;
+            if (now - *m_nextLive > kMaxLatePeriods * period)
+                m_nextLive = now + period;
+        }
+    } else {
+        m_nextLive.reset();
+    }
 
     if (m_statusIntervalMs > 0) {
         const auto interval = std::chrono::milliseconds(m_statusIntervalMs);
@@ -736,10 +684,8 @@ void SimWheelBase::run()
             completeFactoryReset();
         serviceStreams(now);
 
-        // Live reports fall due while a reader waits for them: the reader
-        // sends them (SimReadChannel::read).
         std::optional<Clock::time_point> next;
-        for (const auto &due : {m_resetDue, m_nextStatus}) {
+        for (const auto &due : {m_resetDue, m_nextLive, m_nextStatus}) {
             if (due && (!next || *due < *next))
                 next = due;
         }

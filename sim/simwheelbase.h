@@ -1,9 +1,8 @@
 #pragma once
 
 // A model of the wheel base's firmware outside the tool. It keeps the
-// settings and a stored copy, answers the feature reports of the tool, sends
-// status reports from a thread of its own and live reports as its readers'
-// reads fall due (no wake-up of its own per live report), can be unplugged and
+// settings and a stored copy, answers the feature reports of the tool, streams
+// live and status reports from a thread of its own, can be unplugged and
 // plugged back and can be told to misbehave. SimPlatform puts it behind the
 // platform layer. Every public method is thread-safe.
 
@@ -136,7 +135,6 @@ public:
 private:
     using Clock = std::chrono::steady_clock;
     friend class SimWriteChannel;
-    friend class SimReadChannel;
 
     explicit SimWheelBase(SimConfig config);
     void run();
@@ -149,10 +147,6 @@ private:
     void pushToReaders(const std::uint8_t *data, std::size_t size);
     void pushReport(const InputReport &report);
     void serviceStreams(Clock::time_point now);
-    void serviceLiveStream(Clock::time_point now);
-    // Sends the live report that is due, if one is; returns when the next
-    // one falls due (an hour away when none will).
-    Clock::time_point sendDueLiveReport();
     void completeFactoryReset();
     void announce(device::HotplugKind kind);
 
