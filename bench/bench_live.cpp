@@ -136,8 +136,8 @@ private:
 
 // CPU time of the tool's threads over `seconds` of wall time, as a share of
 // one core. The simulated base's own threads are left out.
-void measureCost(const char *phase, int seconds, const std::set<pid_t> &simThreads,
-                 bench::ProbePlatform &probe)
+double measureCost(const char *phase, int seconds, const std::set<pid_t> &simThreads,
+                   bench::ProbePlatform &probe)
 {
     const int liveBefore = probe.base().liveReportsSent();
     const auto before = bench::sampleThreads();
@@ -177,64 +177,52 @@ void measureCost(const char *phase, int seconds, const std::set<pid_t> &simThrea
     printFigure((p + "_tool_total").c_str(), percent(gui + reader + other), "%core");
     printFigure((p + "_simulated_base_excluded").c_str(), percent(simulated), "%core");
     printFigure((p + "_live_reports").c_str(), liveReports * 1e9 / double(wall), "Hz");
+    return percent(gui + reader + other);
 }
 
-// The floor under the live cost: a bare thread posting one empty event per
-// millisecond to an object on the GUI thread that does nothing with it. The
-// tool's reader and window cannot cost less than this per report.
-class NullReceiver : public QObject
+// The floor under the live cost: a bare thread reading the same 1000 live
+// reports (and one status report) a second through the same platform channel,
+// and doing nothing with them. No reader can cost less than this.
+double measureFloor(int seconds)
 {
-public:
-    int received = 0;
-
-protected:
-    void customEvent(QEvent *) override { ++received; }
-};
-
-void measureFloor(int seconds)
-{
-    NullReceiver receiver;
-    std::atomic<bool> stop{false};
-    std::atomic<clockid_t> posterClock{0};
-    std::thread poster([&] {
+    sim::SimConfig config;
+    config.liveRateHz = 1000;
+    config.statusIntervalMs = 1000;
+    bench::ProbePlatform probe(config);
+    const std::vector<device::HidInterfaceInfo> found = probe.enumerate();
+    if (found.empty())
+        return 0;
+    std::shared_ptr<device::HidReadChannel> channel =
+        probe.openForReading(found.front().path).channel;
+    if (!channel)
+        return 0;
+    std::atomic<clockid_t> readerClock{0};
+    std::atomic<int> reports{0};
+    std::thread reader([&] {
         clockid_t clock = 0;
         pthread_getcpuclockid(pthread_self(), &clock);
-        posterClock = clock;
-        timespec next{};
-        clock_gettime(CLOCK_MONOTONIC, &next);
-        while (!stop) {
-            next.tv_nsec += 1000000;
-            if (next.tv_nsec >= 1000000000) {
-                next.tv_nsec -= 1000000000;
-                ++next.tv_sec;
-            }
-            clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &next, nullptr);
-            QCoreApplication::postEvent(&receiver, new QEvent(QEvent::User));
-        }
+        readerClock = clock;
+        std::uint8_t buffer[device::kInputReportLength];
+        while (channel->read(buffer, sizeof buffer).status == device::ReadStatus::Report)
+            ++reports;
     });
-    while (posterClock == 0)
+    while (readerClock == 0)
         std::this_thread::yield();
     runFor(500);
-    const auto cpu = [](clockid_t clock) {
-        timespec t{};
-        clock_gettime(clock, &t);
-        return std::int64_t(t.tv_sec) * 1000000000 + t.tv_nsec;
-    };
-    const std::int64_t gui0 = cpu(CLOCK_THREAD_CPUTIME_ID), poster0 = cpu(posterClock);
-    const int received0 = receiver.received;
+    timespec t0{}, t1{};
+    clock_gettime(readerClock, &t0);
+    const int reports0 = reports;
     const std::int64_t start = nowNs();
     runFor(seconds * 1000);
     const double wall = double(nowNs() - start);
-    const std::int64_t gui1 = cpu(CLOCK_THREAD_CPUTIME_ID), poster1 = cpu(posterClock);
-    const int events = receiver.received - received0;
-    stop = true;
-    poster.join();
-    QCoreApplication::removePostedEvents(&receiver);
-    printFigure("cost_floor_1khz_receiving_gui_thread", 100.0 * double(gui1 - gui0) / wall,
-                "%core");
-    printFigure("cost_floor_1khz_posting_thread", 100.0 * double(poster1 - poster0) / wall,
-                "%core");
-    printFigure("cost_floor_1khz_events", events * 1e9 / wall, "Hz");
+    clock_gettime(readerClock, &t1);
+    const int received = reports - reports0;
+    channel->cancel();
+    reader.join();
+    const double ns = double(t1.tv_sec - t0.tv_sec) * 1e9 + double(t1.tv_nsec - t0.tv_nsec);
+    printFigure("cost_floor_1khz_bare_reading_thread", 100.0 * ns / wall, "%core");
+    printFigure("cost_floor_1khz_reports", received * 1e9 / wall, "Hz");
+    return 100.0 * ns / wall;
 }
 
 // A raw wheel position that the gauge shows as `degrees` for `angleRange`.
@@ -360,7 +348,7 @@ int main(int argc, char **argv)
     const int seconds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 10;
 
     QApplication application(argc, argv);
-    measureFloor(seconds);
+    const double floor = measureFloor(seconds);
     QTemporaryDir profileFolder;
     profiles::setProfileFolderForTesting(profileFolder.path());
 
@@ -394,7 +382,9 @@ int main(int argc, char **argv)
         }
         // Past the read-back and the connection lamp sequence.
         runFor(5000);
-        measureCost("1khz", seconds, simThreads, probe);
+        const double tool = measureCost("1khz", seconds, simThreads, probe);
+        if (floor > 0)
+            printFigure("cost_1khz_tool_to_floor_ratio", tool / floor, "x");
 
         std::mt19937 random(20240611);
         measureLiveLatency(window, probe, random);

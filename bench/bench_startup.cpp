@@ -32,7 +32,7 @@ std::string childPath(const char *self)
 
 // Runs the child once; returns its figures by name.
 std::map<std::string, double> runChild(const std::string &path, int streamSeconds,
-                                       const std::string &runtimeDir)
+                                       const std::string &runtimeDir, bool bare = false)
 {
     int out[2];
     if (pipe(out) != 0)
@@ -50,6 +50,8 @@ std::map<std::string, double> runChild(const std::string &path, int streamSecond
     // elsewhere for this user does not turn the child into a second copy.
     env.push_back("XDG_RUNTIME_DIR=" + runtimeDir);
     env.push_back("VELORAX_BENCH_STREAM_SECONDS=" + std::to_string(streamSeconds));
+    if (bare)
+        env.emplace_back("VELORAX_BENCH_BARE=1");
     env.emplace_back(); // the spawn time, set last
 
     posix_spawn_file_actions_t actions;
@@ -116,8 +118,14 @@ int main(int argc, char **argv)
     if (!runtimeDir)
         return 1;
 
-    std::vector<double> toMain, toShown, toFrame;
+    // The bare window's start-ups alternate with the tool's, so that both
+    // see the same load.
+    std::vector<double> toMain, toShown, toFrame, bareFrame;
     for (int run = 0; run < runs; ++run) {
+        const auto bare = runChild(child, 0, runtimeDir, true);
+        if (!bare.count("startup_to_first_frame"))
+            return 1;
+        bareFrame.push_back(bare.at("startup_to_first_frame"));
         const auto figures = runChild(child, 0, runtimeDir);
         if (!figures.count("startup_to_first_frame") || !figures.count("startup_to_shown_call"))
             return 1;
@@ -128,6 +136,11 @@ int main(int argc, char **argv)
     printSpread("startup_to_main", toMain, "ms");
     printSpread("startup_to_shown_call", toShown, "ms");
     printSpread("startup_to_first_frame", toFrame, "ms");
+    printSpread("startup_bare_window_to_first_frame", bareFrame, "ms");
+    std::sort(toFrame.begin(), toFrame.end());
+    std::sort(bareFrame.begin(), bareFrame.end());
+    bench::printFigure("startup_to_first_frame_vs_bare_window",
+                       toFrame[toFrame.size() / 2] / bareFrame[bareFrame.size() / 2], "x");
 
     const auto stream = runChild(child, 10, runtimeDir);
     if (!stream.count("peak_rss_after_stream"))

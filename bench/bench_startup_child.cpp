@@ -7,7 +7,9 @@
 //   startup_to_first_frame  from the spawn to the first frame of the window
 //   peak_rss_after_stream   VmHWM after VELORAX_BENCH_STREAM_SECONDS of the
 //                           stream (only when that is above 0)
-// The spawn time comes from the parent in VELORAX_BENCH_SPAWN_NS.
+// The spawn time comes from the parent in VELORAX_BENCH_SPAWN_NS. With
+// VELORAX_BENCH_BARE set it shows a bare frameless 1200 x 675 window instead
+// of the tool, the floor its start-up is compared with.
 
 #include "benchsupport.h"
 #include "platform.h"
@@ -38,7 +40,8 @@ public:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (!m_seen && event->type() == QEvent::Paint && qobject_cast<Widget *>(watched)) {
+        if (!m_seen && event->type() == QEvent::Paint && watched->isWidgetType() &&
+            static_cast<QWidget *>(watched)->isWindow()) {
             m_seen = true;
             QTimer::singleShot(0, this, &FirstFrameProbe::frameShown);
         }
@@ -65,6 +68,19 @@ private:
     bool m_seen = false;
 };
 
+// The floor: the same clock, a window with nothing in it.
+int runBareWindow(int argc, char **argv)
+{
+    QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling, true);
+    QApplication application(argc, argv);
+    application.installEventFilter(new FirstFrameProbe(&application));
+    QWidget window(nullptr, Qt::FramelessWindowHint);
+    window.resize(1200, 675);
+    window.show();
+    bench::printFigure("startup_to_shown_call", double(bench::nowNs() - s_spawnNs) / 1e6, "ms");
+    return application.exec();
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -75,6 +91,8 @@ int main(int argc, char **argv)
     const char *stream = std::getenv("VELORAX_BENCH_STREAM_SECONDS");
     s_streamSeconds = stream ? std::atoi(stream) : 0;
     bench::printFigure("startup_to_main", double(mainNs - s_spawnNs) / 1e6, "ms");
+    if (std::getenv("VELORAX_BENCH_BARE"))
+        return runBareWindow(argc, argv);
 
     std::unique_ptr<QTemporaryDir> profileFolder;
     StartupHooks hooks;

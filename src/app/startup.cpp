@@ -72,6 +72,10 @@ int runApplication(int argc, char **argv, const StartupHooks &hooks)
         hooks.beforeWindow();
 
     auto window = std::make_unique<Widget>();
+    // Edition and language before show(): restyled after it, every widget
+    // already polished would be polished again before the first frame.
+    window->Slot_FilterVersionColtrol(locale.language());
+    window->Get_LacaelLanuage(locale.language());
     guard->setActivationWindow(window.get(), true);
     if (hooks.onInstanceMessage)
         QObject::connect(guard.get(), &SingleInstanceGuard::messageReceived,
@@ -83,8 +87,6 @@ int runApplication(int argc, char **argv, const StartupHooks &hooks)
         host->handleChannelRequest(request, reply);
     });
     window->show();
-    window->Slot_FilterVersionColtrol(locale.language());
-    window->Get_LacaelLanuage(locale.language());
     if (hooks.afterShow)
         hooks.afterShow(window.get());
 

@@ -15,6 +15,7 @@
 #include <QLoggingCategory>
 #include <QMessageBox>
 #include <QSlider>
+#include <QStackedWidget>
 #include <QTimer>
 
 #include <algorithm>
@@ -104,6 +105,12 @@ void Widget::ListOfSliderAndLine()
     const QString ledOff = tr(protocol::ButtonLedInitialStyle);
     for (QLabel *led : qAsConst(m_buttonLeds))
         led->setStyleSheet(ledOff);
+    // The live display leaves the LEDs alone while their page is hidden.
+    connect(ui->stackedWidget, &QStackedWidget::currentChanged, this, [this] {
+        const std::optional<protocol::LiveReport> live = protocol::decodeLive(m_liveReport);
+        if (live && m_liveStatusTimer && m_liveStatusTimer->isActive())
+            showButtonLeds(live->buttons);
+    });
 
     m_axisGauges = controlsNamed<GaugeSimple>(this, axisGaugeNames());
     m_pilotLamps = controlsNamed<QLabel>(this, protocol::pilotLampNames());

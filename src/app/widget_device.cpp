@@ -144,6 +144,8 @@ bool Widget::connectLink()
         return false; // lamps grey, no traffic; the next arrival or poll tries again
     m_reader = new USBThread(this, nullptr, false, nullptr);
     m_reader->Slot_init(this, m_readHandle, m_deviceFound);
+    // Live reports are shown at the live-status timer's pace, the newest only.
+    m_reader->keepNewestReport(protocol::LiveReportId);
     m_reader->start(QThread::InheritPriority);
     m_readBackTimer->start();
     m_liveStatusTimer->start();
@@ -257,6 +259,7 @@ void Widget::startReader()
 {
     m_reader = new USBThread(this, m_readHandle, m_deviceFound, this);
     m_reader->Slot_init(this, m_readHandle, m_deviceFound);
+    m_reader->keepNewestReport(protocol::LiveReportId);
     m_reader->start(QThread::InheritPriority);
 }
 

@@ -8,6 +8,7 @@
 #include "languagetable.h"
 #include "parameters.h"
 #include "reports.h"
+#include "usbthread.h"
 
 #include <QComboBox>
 #include <QIcon>
@@ -624,6 +625,10 @@ void Widget::applyStatusReport(const QByteArray &report)
 
 int Widget::ReadBufferToZreoOneReport()
 {
+    // The reader keeps the newest live report; one handed over as an event
+    // (customEvent) is shown until the reader has a newer one.
+    if (m_reader)
+        m_reader->takeKeptReport(&m_liveReport);
     if (m_liveReport.isNull())
         return 0;
     const std::optional<protocol::LiveReport> live = protocol::decodeLive(m_liveReport);
@@ -642,6 +647,10 @@ int Widget::ReadBufferToZreoOneReport()
 
 void Widget::showButtonLeds(quint64 buttons)
 {
+    // Nothing is restyled while the LEDs' page is not shown: showing it
+    // brings them up to date (ListOfSliderAndLine).
+    if (!m_buttonLeds.isEmpty() && !m_buttonLeds.first()->isVisibleTo(this))
+        return;
     // Only the LEDs whose state changed are restyled; the first report after
     // a (re)connection styles all of them.
     const quint64 changed = m_buttonsShown ? (buttons ^ m_shownButtons) : ~quint64(0);

@@ -41,6 +41,22 @@ int USBThread::runningCount()
     return s_running.load();
 }
 
+void USBThread::keepNewestReport(quint8 reportId)
+{
+    m_keptReportId = reportId;
+}
+
+bool USBThread::takeKeptReport(QByteArray *report)
+{
+    std::lock_guard<std::mutex> lock(m_keptMutex);
+    if (!m_keptUnread)
+        return false;
+    m_keptUnread = false;
+    report->resize(int(m_kept.size()));
+    std::copy(m_kept.begin(), m_kept.end(), report->begin());
+    return true;
+}
+
 void USBThread::Slot_init(QObject *w, std::shared_ptr<device::HidReadChannel> readHandle,
                           bool MyDevFounds)
 {
@@ -133,6 +149,13 @@ void USBThread::postReport(const std::uint8_t *data, std::size_t size)
     QCoreApplication::postEvent(widgetone, new USBEvent(bytes), Qt::NormalEventPriority);
 }
 
+void USBThread::keepReport(const std::array<std::uint8_t, device::kInputReportLength> &report)
+{
+    std::lock_guard<std::mutex> lock(m_keptMutex);
+    m_kept = report;
+    m_keptUnread = true;
+}
+
 void USBThread::run()
 {
     struct RunningGuard
@@ -157,7 +180,11 @@ void USBThread::run()
         switch (result.status) {
         case device::ReadStatus::Report:
             failing = false;
-            if (result.size > 0)
+            // The buffer was zeroed before the read: a short report is
+            // kept padded, as a posted one is.
+            if (result.size > 0 && int(buffer[0]) == m_keptReportId.load(std::memory_order_relaxed))
+                keepReport(buffer);
+            else if (result.size > 0)
                 postReport(buffer.data(), std::min(result.size, buffer.size()));
             break;
         case device::ReadStatus::Error:

@@ -16,6 +16,9 @@ namespace {
 // Scale numbers inside radius 64, clear of the ticks. Pointer: a small circle, the ringed
 // indicator fully opaque, a short triangle near the ticks. Hub: a half-transparent cap of
 // radius 12 under a centre of radius 8.
+// Where the value is written, in dial coordinates.
+const QRectF kValueTextRect(-100, 50, 200, 33);
+
 constexpr GaugeSupport::DialGeometry kDial = {
     {67, 74, 79, 1.5, 1.0},
     {72, 80, 2.0},
@@ -57,6 +60,7 @@ QVector<GaugeSupport::ScaleNumber> GaugeArc::scaleNumbers() const
 GaugeArc::GaugeArc(QWidget *parent) : QWidget(parent), m_glide(this)
 {
     connect(m_glide.timer(), &QTimer::timeout, this, &GaugeArc::updateValue);
+    m_glide.setMovingArea([this] { return movingArea(); });
     setFont(arialPoints(7));
 }
 
@@ -224,8 +228,27 @@ void GaugeArc::paintEvent(QPaintEvent *)
     GaugeSupport::drawPointer(&painter, scale, shownFraction(), PointerShape(m_pointerStyle), kDial,
                               m_pointerColor);
     GaugeSupport::drawHub(&painter, kDial, m_pointerColor);
-    GaugeSupport::drawCentredText(&painter, QRectF(-100, 50, 200, 33), arialPixels(35), m_textColor,
+    GaugeSupport::drawCentredText(&painter, kValueTextRect, arialPixels(35), m_textColor,
                                   valueText());
+}
+
+QRegion GaugeArc::movingArea() const
+{
+    // The pointer and the hub stay inside the dial's square; the value text stays in its row,
+    // which is taken across the whole width in case a long text overflows the square.
+    QTransform dial;
+    const int side = qMin(width(), height());
+    dial.translate(width() / 2, height() / 2);
+    dial.scale(side / 200.0, side / 200.0);
+    const QRectF square = dial.mapRect(QRectF(-100, -100, 200, 200));
+    QRectF row = dial.mapRect(kValueTextRect);
+    row.setLeft(0);
+    row.setRight(width());
+    // Antialiased edges reach a little past the shapes.
+    const auto grown = [this](const QRectF &area) {
+        return area.toAlignedRect().adjusted(-2, -2, 2, 2) & rect();
+    };
+    return QRegion(grown(square)).united(grown(row));
 }
 
 QString GaugeArc::dialLayerKey() const

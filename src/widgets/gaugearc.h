@@ -64,6 +64,8 @@ public:
     // under the centre, and whether the 10 ms step timer is running.
     double shownValue() const { return m_glide.shown(); }
     QString valueText() const;
+    // The part of the gauge a change of the shown value repaints.
+    QRegion movingArea() const;
     bool isAnimating() const;
 
     // Where the rings, ticks and scale numbers are drawn, in the dial's 200-unit box.

@@ -56,7 +56,7 @@ void PointerGlide::jumpTo(double target)
 {
     m_timer->stop();
     m_shown = target;
-    m_widget->update();
+    repaint();
 }
 
 void PointerGlide::step(double target, double stepSize)
@@ -72,7 +72,15 @@ void PointerGlide::step(double target, double stepSize)
     } else {
         m_timer->stop();
     }
-    m_widget->update();
+    repaint();
+}
+
+void PointerGlide::repaint()
+{
+    if (m_area)
+        m_widget->update(m_area());
+    else
+        m_widget->update();
 }
 
 void setUpDialPainter(QPainter *painter, const QSize &size)

@@ -8,6 +8,7 @@
 #include <QPoint>
 #include <QRect>
 #include <QRectF>
+#include <QRegion>
 #include <QVector>
 #include <QWidget>
 
@@ -128,10 +129,16 @@ public:
     // One tick: moves the pointer one `stepSize` toward `target`, or stops the timer once the
     // pointer has reached or passed it. The pointer may pass the target by less than one step.
     void step(double target, double stepSize);
+    // Limits the repaint of a move to the part of the widget `area` gives, which must hold
+    // everything drawn from the shown value; the whole widget without one.
+    void setMovingArea(std::function<QRegion()> area) { m_area = std::move(area); }
 
 private:
+    void repaint();
+
     QWidget *m_widget;
     QTimer *m_timer;
+    std::function<QRegion()> m_area;
     bool m_reverse = false; // the running glide moves downward
     double m_shown = 0;
 };
