@@ -9,7 +9,6 @@
 #include "parameterprofile.h"
 #include "parameters.h"
 #include "profilefolder.h"
-#include "profileslogging.h"
 #include "profilestore.h"
 #include "velorax_resources.h"
 
@@ -19,12 +18,15 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QLoggingCategory>
 #include <QScopedValueRollback>
 #include <QShortcut>
 #include <QSlider>
 #include <QUndoStack>
 
 #include <functional>
+
+Q_LOGGING_CATEGORY(lcHistory, "velorax.ui.history")
 
 namespace {
 
@@ -268,7 +270,7 @@ void Widget::showValues(const protocol::ParameterValues &values, quint32 paramet
 QString Widget::saveSnapshot(const QString &reason)
 {
     if (!baseSettingsKnown()) {
-        qCInfo(lcProfiles) << "no snapshot" << reason << "- the base's settings were not read";
+        qCInfo(lcHistory) << "no snapshot" << reason << "- the base's settings were not read";
         return QString();
     }
     return profiles::saveSnapshot(profileFolder(), m_readBackValues, reason,

@@ -12,7 +12,6 @@
 #include "parameterprofile.h"
 #include "parameters.h"
 #include "profilefolder.h"
-#include "profileslogging.h"
 #include "profilestore.h"
 #include "switchbutton.h"
 #include "velorax_resources.h"
@@ -22,8 +21,11 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLocale>
+#include <QLoggingCategory>
 #include <QMessageBox>
 #include <QSlider>
+
+Q_LOGGING_CATEGORY(lcProfileUi, "velorax.ui.profiles")
 
 namespace {
 
@@ -78,7 +80,7 @@ template <typename T> T *control(const QWidget *window, const char *objectName)
 {
     T *found = window->findChild<T *>(QLatin1String(objectName));
     if (!found)
-        qCWarning(lcProfiles) << "form has no control" << objectName;
+        qCWarning(lcProfileUi) << "form has no control" << objectName;
     return found;
 }
 
@@ -138,7 +140,7 @@ QByteArray defaultProfileBytes(const QString &folder)
     if (profiles::readFileLimited(folderDefault, profiles::kMaxProfileBytes, &bytes) ==
         profiles::ReadStatus::Ok)
         return bytes;
-    qCInfo(lcProfiles) << "no usable" << folderDefault << "- starting from the shipped one";
+    qCInfo(lcProfileUi) << "no usable" << folderDefault << "- starting from the shipped one";
     veloraxInitResources();
     QFile shipped(QString::fromLatin1(profiles::kDefaultProfileResource));
     return shipped.open(QIODevice::ReadOnly) ? shipped.readAll() : QByteArray();
@@ -208,7 +210,7 @@ int Widget::InitSliderValue()
     case profiles::ProfileVerdict::Unreadable:
         // Gone since the list was built, or nothing this tool can read (not a
         // file, unreadable, far too large to be a profile).
-        qCInfo(lcProfiles) << "cannot load" << path;
+        qCInfo(lcProfileUi) << "cannot load" << path;
         showProfileProblem(this, path, profile.problem);
         return -1;
     case profiles::ProfileVerdict::Unmarked:
@@ -216,7 +218,7 @@ int Widget::InitSliderValue()
             m_iniFile->WriteIniFile(path, QLatin1String(protocol::EditionMarkerKey.group),
                                     QLatin1String(protocol::EditionMarkerKey.key),
                                     QLatin1String(protocol::ThisEditionMarker)) != 0)
-            qCWarning(lcProfiles) << "could not mark" << path;
+            qCWarning(lcProfileUi) << "could not mark" << path;
         // Loaded only when chosen again.
         return -1;
     case profiles::ProfileVerdict::Foreign:
@@ -225,7 +227,7 @@ int Widget::InitSliderValue()
     case profiles::ProfileVerdict::Damaged:
         // A profile that lost keys (cut short by a crash, edited elsewhere) is
         // refused whole rather than loaded as zeros.
-        qCInfo(lcProfiles) << "refused" << path << "- missing" << profile.missingKeys;
+        qCInfo(lcProfileUi) << "refused" << path << "- missing" << profile.missingKeys;
         showDamagedProfile(this, profile.missingKeys);
         return -1;
     }
@@ -233,7 +235,7 @@ int Widget::InitSliderValue()
     saveSnapshot(QStringLiteral("before profile load"));
     m_dataProfilePath = path;
     loadIntoForm(profile.values);
-    qCDebug(lcProfiles) << "loaded" << path;
+    qCDebug(lcProfileUi) << "loaded" << path;
     return 0;
 }
 
@@ -273,7 +275,7 @@ int Widget::SaveAsPower(bool Type)
         // Only into a profile accepted as this edition's, and still marked so.
         options.requireOurs = true;
         if (target.isEmpty()) {
-            qCInfo(lcProfiles) << "no profile chosen; nothing saved";
+            qCInfo(lcProfileUi) << "no profile chosen; nothing saved";
             return -1;
         }
     }
@@ -282,20 +284,20 @@ int Widget::SaveAsPower(bool Type)
     profiles::FileProblem problem;
     switch (profiles::writeProfileValues(target, profileEntries(this), options, &problem)) {
     case profiles::WriteStatus::Written:
-        qCDebug(lcProfiles) << "saved" << target;
+        qCDebug(lcProfileUi) << "saved" << target;
         // Save As makes the new file current when the list can show it.
         if (Type && inFolder(target, profileFolder()))
             setWriteTarget(target);
         return 0;
     case profiles::WriteStatus::Missing:
-        qCWarning(lcProfiles) << "profile" << target << "is gone; nothing saved";
+        qCWarning(lcProfileUi) << "profile" << target << "is gone; nothing saved";
         return -1;
     case profiles::WriteStatus::Refused:
-        qCWarning(lcProfiles) << "profile" << target << "is no longer ours; nothing saved";
+        qCWarning(lcProfileUi) << "profile" << target << "is no longer ours; nothing saved";
         setWriteTarget(QString());
         return -1;
     case profiles::WriteStatus::Failed:
-        qCWarning(lcProfiles) << "could not save" << target;
+        qCWarning(lcProfileUi) << "could not save" << target;
         showProfileProblem(this, target, problem);
         return -1;
     }
@@ -324,7 +326,7 @@ int Widget::TxtAndIniFile(QString stDirPath, QString stFileName)
     if (QFileInfo::exists(target))
         return 0;
     if (!profiles::installResourceCopy(QStringLiteral(":/") + stFileName, target))
-        qCWarning(lcProfiles) << "cannot provide" << target;
+        qCWarning(lcProfileUi) << "cannot provide" << target;
     return 0;
 }
 
@@ -334,7 +336,7 @@ void Widget::on_tbt_savedata_clicked()
     // The base is asked to store its settings whatever happened to the file.
     QString error;
     if (!storeBaseSettings(&error))
-        qCWarning(lcProfiles) << error;
+        qCWarning(lcProfileUi) << error;
 }
 
 void Widget::on_toolButton_5_clicked()
