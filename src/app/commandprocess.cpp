@@ -315,6 +315,10 @@ int runCommandLine(int argc, char **argv, const StartupHooks &hooks)
     char *qtArgv[] = {argv[0], platformOption, offscreen, nullptr};
     int qtArgc = qEnvironmentVariableIsSet("QT_QPA_PLATFORM") ? 1 : 3;
     QApplication application(qtArgc, qtArgv);
+    // Standard error carries the command's answer: the tool's debug and info lines stay out of
+    // it unless QT_LOGGING_RULES asks for them.
+    if (!qEnvironmentVariableIsSet("QT_LOGGING_RULES"))
+        QLoggingCategory::setFilterRules(QStringLiteral("*.debug=false\n*.info=false"));
     QCoreApplication::setApplicationName(QStringLiteral("velorax-manager"));
     QCoreApplication::setOrganizationName(QStringLiteral("Velorax"));
     QApplication::setQuitOnLastWindowClosed(false);
