@@ -219,7 +219,7 @@ void GaugeArc::paintEvent(QPaintEvent *)
 
     // Nothing but the pointer and the value text moves with the value: the rest of the dial is
     // one picture.
-    m_dialLayer.paint(&painter, this, dialLayerKey(), [&](QPainter *layer) {
+    m_dialLayer.paint(&painter, this, dialLayerSettings(), [&](QPainter *layer) {
         drawArc(layer);
         GaugeSupport::drawTicks(layer, scale, kDial, m_scaleColor);
         drawScaleNum(layer);
@@ -251,21 +251,12 @@ QRegion GaugeArc::movingArea() const
     return QRegion(grown(square)).united(grown(row));
 }
 
-QString GaugeArc::dialLayerKey() const
+GaugeArc::DialLayerSettings GaugeArc::dialLayerSettings() const
 {
-    // Every setting the rings, ticks, scale numbers and outline are drawn from.
-    return QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8 %9 %10 %11")
-        .arg(m_minValue, 0, 'g', 17)
-        .arg(m_maxValue, 0, 'g', 17)
-        .arg(m_precision)
-        .arg(m_scaleMajor)
-        .arg(m_scaleMinor)
-        .arg(m_startAngle)
-        .arg(m_endAngle)
-        .arg(m_scaleColor.rgba())
-        .arg(m_scaleNumColor.rgba())
-        .arg(m_arcColor.rgba())
-        .arg(logicalDpiY());
+    return {m_minValue,        m_maxValue,          m_precision,
+            m_scaleMajor,      m_scaleMinor,        m_startAngle,
+            m_endAngle,        m_scaleColor.rgba(), m_scaleNumColor.rgba(),
+            m_arcColor.rgba(), logicalDpiY()};
 }
 
 GaugeSupport::DialScale GaugeArc::dialScale() const

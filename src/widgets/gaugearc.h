@@ -5,6 +5,8 @@
 #include <QColor>
 #include <QWidget>
 
+#include <tuple>
+
 class QPainter;
 
 // Ring-shaped dial with major and minor ticks, scale numbers, a pointer, a centre cap and the
@@ -105,7 +107,10 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    QString dialLayerKey() const;
+    // Every setting the rings, ticks, scale numbers and outline are drawn from.
+    using DialLayerSettings =
+        std::tuple<double, double, int, int, int, int, int, QRgb, QRgb, QRgb, int>;
+    DialLayerSettings dialLayerSettings() const;
     GaugeSupport::DialScale dialScale() const;
     double shownFraction() const;
 
@@ -130,6 +135,7 @@ private:
     QColor m_textColor = QColor(100, 184, 255);
     PointerStyle m_pointerStyle = PointerStyle_Indicator;
 
-    GaugeSupport::DialLayer m_dialLayer; // all but the pointer, hub and value text
-    GaugeSupport::PointerGlide m_glide;  // where the pointer is drawn; walks toward m_value
+    // All but the pointer, hub and value text.
+    GaugeSupport::DialLayer<DialLayerSettings> m_dialLayer;
+    GaugeSupport::PointerGlide m_glide; // where the pointer is drawn; walks toward m_value
 };

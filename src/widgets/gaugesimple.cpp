@@ -253,7 +253,7 @@ void GaugeSimple::paintEvent(QPaintEvent *)
     const GaugeSupport::DialScale scale = dialScale();
 
     drawArc(&painter);
-    m_dialLayer.paint(&painter, this, dialLayerKey(), [&](QPainter *layer) {
+    m_dialLayer.paint(&painter, this, dialLayerSettings(), [&](QPainter *layer) {
         GaugeSupport::drawTicks(layer, scale, kDial, m_scaleColor);
         drawScaleNum(layer);
     });
@@ -264,23 +264,23 @@ void GaugeSimple::paintEvent(QPaintEvent *)
     GaugeSupport::drawHub(&painter, kDial, m_pointerColor);
     GaugeSupport::drawCentredText(&painter, kValueRect, arialPixels(kValuePixels), m_textColor,
                                   valueText());
-    if (m_showOverlay)
-        drawOverlay(&painter);
-    GaugeSupport::drawOutline(&painter);
+    m_glassLayer.paint(&painter, this, glassLayerSettings(), [&](QPainter *layer) {
+        if (m_showOverlay)
+            drawOverlay(layer);
+        GaugeSupport::drawOutline(layer);
+    });
 }
 
-QString GaugeSimple::dialLayerKey() const
+GaugeSimple::DialLayerSettings GaugeSimple::dialLayerSettings() const
 {
-    // Every setting the ticks and the scale numbers are drawn from.
-    return QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8")
-        .arg(m_minValue)
-        .arg(m_maxValue)
-        .arg(m_scaleMajor)
-        .arg(m_scaleMinor)
-        .arg(m_startAngle)
-        .arg(m_endAngle)
-        .arg(m_scaleColor.rgba())
-        .arg(logicalDpiY());
+    return {m_minValue,   m_maxValue, m_scaleMajor,        m_scaleMinor,
+            m_startAngle, m_endAngle, m_scaleColor.rgba(), logicalDpiY()};
+}
+
+GaugeSimple::GlassLayerSettings GaugeSimple::glassLayerSettings() const
+{
+    // The whole tint, opacity included: drawing the overlay sets its opacity (see drawOverlay).
+    return {m_showOverlay, m_overlayColor.rgba()};
 }
 
 GaugeSupport::DialScale GaugeSimple::dialScale() const

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QWidget>
 
+#include <tuple>
+
 class QPainter;
 
 // Dial with a thick two-colour arc (used and free part), ticks, scale numbers, a title under the
@@ -115,7 +117,12 @@ private:
     void writeValue(double value);
     void writeAnimationStep(double animationStep);
 
-    QString dialLayerKey() const;
+    // Every setting the ticks and scale numbers are drawn from, and those of the glass and the
+    // outline drawn over everything else.
+    using DialLayerSettings = std::tuple<int, int, int, int, int, int, QRgb, int>;
+    using GlassLayerSettings = std::tuple<bool, QRgb>;
+    DialLayerSettings dialLayerSettings() const;
+    GlassLayerSettings glassLayerSettings() const;
     GaugeSupport::DialScale dialScale() const;
     double shownFraction() const;
 
@@ -142,6 +149,7 @@ private:
     PointerStyle m_pointerStyle = PointerStyle_Indicator;
     QString m_title;
 
-    GaugeSupport::DialLayer m_dialLayer; // ticks and scale numbers, drawn once per setting
-    GaugeSupport::PointerGlide m_glide;  // where the pointer is drawn; walks toward m_value
+    GaugeSupport::DialLayer<DialLayerSettings> m_dialLayer;   // ticks and scale numbers
+    GaugeSupport::DialLayer<GlassLayerSettings> m_glassLayer; // overlay and outline, on top
+    GaugeSupport::PointerGlide m_glide; // where the pointer is drawn; walks toward m_value
 };

@@ -264,23 +264,31 @@ void drawOutline(QPainter *painter)
     painter->restore();
 }
 
-void DialLayer::paint(QPainter *painter, const QWidget *widget, const QString &key,
-                      const std::function<void(QPainter *)> &draw)
+bool fitsWidget(const QPixmap &picture, const QWidget *widget)
 {
     const qreal ratio = widget->devicePixelRatioF();
-    const QSize pixels = widget->size() * ratio;
-    if (m_picture.size() != pixels || m_picture.devicePixelRatioF() != ratio || m_key != key) {
-        m_picture = QPixmap(pixels);
-        m_picture.setDevicePixelRatio(ratio);
-        m_picture.fill(Qt::transparent);
-        QPainter layer(&m_picture);
-        setUpDialPainter(&layer, widget->size());
-        draw(&layer);
-        m_key = key;
+    return picture.size() == widget->size() * ratio && picture.devicePixelRatioF() == ratio;
+}
+
+QPixmap drawDialPicture(const QWidget *widget, const std::function<void(QPainter *)> &draw)
+{
+    const qreal ratio = widget->devicePixelRatioF();
+    QPixmap picture(widget->size() * ratio);
+    picture.setDevicePixelRatio(ratio);
+    picture.fill(Qt::transparent);
+    {
+        QPainter painter(&picture);
+        setUpDialPainter(&painter, widget->size());
+        draw(&painter);
     }
+    return picture;
+}
+
+void drawWholeWidget(QPainter *painter, const QPixmap &picture)
+{
     painter->save();
     painter->resetTransform();
-    painter->drawPixmap(0, 0, m_picture);
+    painter->drawPixmap(0, 0, picture);
     painter->restore();
 }
 

@@ -273,23 +273,40 @@ void drawCentredText(QPainter *painter, const QRectF &rect, const QFont &font, c
 // The outer outline circle in the accent colour.
 void drawOutline(QPainter *painter);
 
-// The parts of a dial that change only with the gauge's settings (ticks and scale numbers, and
+// Whether `picture` was drawn for `widget` as it is now: at its size and pixel ratio.
+bool fitsWidget(const QPixmap &picture, const QWidget *widget);
+
+// A transparent picture of `widget`'s size and pixel ratio, drawn by `draw` with a painter set up
+// for the logical box.
+QPixmap drawDialPicture(const QWidget *widget, const std::function<void(QPainter *)> &draw);
+
+// `picture` over the whole widget, whatever transformation `painter` is set up with.
+void drawWholeWidget(QPainter *painter, const QPixmap &picture);
+
+// Parts of a dial that change only with the gauge's settings (ticks and scale numbers, and
 // whatever else does not move with the pointer), kept as a picture of the widget's size. A moving
 // pointer repaints the gauge up to 20 times a second; drawing this picture costs a fraction of
-// drawing its ticks and texts. The picture is drawn again whenever `key`, the settings it shows,
-// the widget's size or its pixel ratio differ from the last time.
-class DialLayer
+// drawing its ticks and texts. The picture is drawn again whenever `settings` (every setting it
+// shows, as one comparable value), the widget's size or its pixel ratio differ from the last time.
+template <class Settings> class DialLayer
 {
 public:
     // Paints the layer onto `painter`, an active painter on `widget` set up for the logical box,
     // drawing it first with `draw` (given a painter set up the same way on a transparent
     // picture) if it is out of date.
-    void paint(QPainter *painter, const QWidget *widget, const QString &key,
-               const std::function<void(QPainter *)> &draw);
+    void paint(QPainter *painter, const QWidget *widget, const Settings &settings,
+               const std::function<void(QPainter *)> &draw)
+    {
+        if (!m_settings || !(*m_settings == settings) || !fitsWidget(m_picture, widget)) {
+            m_picture = drawDialPicture(widget, draw);
+            m_settings = settings;
+        }
+        drawWholeWidget(painter, m_picture);
+    }
 
 private:
     QPixmap m_picture;
-    QString m_key;
+    std::optional<Settings> m_settings;
 };
 
 } // namespace GaugeSupport

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 
 using GaugeSupport::Band;
 
@@ -76,7 +77,63 @@ private Q_SLOTS:
     void scaleNumbersClear_data();
     void scaleNumbersClear();
     void ticksMajorLongerThanMinor();
+    void settingRedrawsTheDial_data();
+    void settingRedrawsTheDial();
 };
+
+// A gauge keeps its dial as a picture: after any setting it shows changes, it must look like a
+// gauge built with that setting (a stale picture would keep the old dial).
+void TestGauges::settingRedrawsTheDial_data()
+{
+    QTest::addColumn<bool>("arc");
+    QTest::addColumn<QByteArray>("property");
+    QTest::addColumn<QVariant>("setting");
+    const QVariant red = QColor(Qt::red);
+    for (const bool arc : {true, false}) {
+        const char *kind = arc ? "arc " : "simple ";
+        const auto row = [&](const char *property, const QVariant &setting) {
+            QTest::addRow("%s%s", kind, property) << arc << QByteArray(property) << setting;
+        };
+        row("minValue", -70.0);
+        row("maxValue", 130.0);
+        row("scaleMajor", 4);
+        row("scaleMinor", 3);
+        row("startAngle", 60);
+        row("endAngle", 30);
+        row("scaleColor", red);
+        row("textColor", red);
+        row(arc ? "arcColor" : "freeColor", red);
+        row(arc ? "scaleNumColor" : "showOverlay", arc ? red : QVariant(true));
+        if (arc)
+            row("precision", 2);
+    }
+}
+
+void TestGauges::settingRedrawsTheDial()
+{
+    QFETCH(bool, arc);
+    QFETCH(QByteArray, property);
+    QFETCH(QVariant, setting);
+    const auto make = [arc]() -> std::unique_ptr<QWidget> {
+        std::unique_ptr<QWidget> gauge;
+        if (arc)
+            gauge = std::make_unique<GaugeArc>();
+        else
+            gauge = std::make_unique<GaugeSimple>();
+        gauge->setProperty("animation", false);
+        gauge->setProperty("value", 25.0);
+        gauge->resize(231, 201);
+        return gauge;
+    };
+    const auto changed = make();
+    const QImage before = changed->grab().toImage();
+    QVERIFY(changed->setProperty(property, setting));
+    const QImage after = changed->grab().toImage();
+    const auto fresh = make();
+    QVERIFY(fresh->setProperty(property, setting));
+    QVERIFY(after != before);
+    QVERIFY(after == fresh->grab().toImage());
+}
 
 void TestGauges::arcValues_data()
 {
