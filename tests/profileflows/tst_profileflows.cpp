@@ -342,12 +342,16 @@ void TestProfileFlows::saveAs()
     m_h->child<SwitchButton>("SwitchHelp")->setChecked(true);
     for (const QString &edit : edits)
         typeInto(*m_h, qPrintable(edit.section('=', 0, 0)), edit.section('=', 1));
+    // A new profile starts from the folder's default profile, not the shipped one.
+    QByteArray folderDefault = readBytes(pathOf("data.ini"));
+    QVERIFY(writeBytes(pathOf("data.ini"), folderDefault.replace("RSHight=", "RSHight=77")));
     const auto files = snapshot(m_h->profileFolder());
     m_responder->setSaveTarget(typed.isEmpty() ? QString() : pathOf(typed));
     m_h->widget()->on_toolButton_5_clicked();
     QCOMPARE(m_responder->fileDialogs(), 1);
     if (saved.isEmpty()) {
         QCOMPARE(snapshot(m_h->profileFolder()), files);
+        QVERIFY2(!QFile::exists(QStringLiteral(".ini")), "a file named \".ini\" was written");
         QCOMPARE(list()->currentIndex(), -1);
         return;
     }
@@ -359,7 +363,7 @@ void TestProfileFlows::saveAs()
     for (const QString key : {"Softward/speed", "Softward/type", "Softward/Ver", "Softward/Help",
                               "Language/Languages", "RSaxis/RSHight"})
         others << values.value(key.section('/', 0, 0), key.section('/', 1));
-    QCOMPARE(others.join(' '), QString(existing.isEmpty() ? "2 0 0 1 1 " : "2 0 0 1 2 4000"));
+    QCOMPARE(others.join(' '), QString(existing.isEmpty() ? "2 0 0 1 1 77" : "2 0 0 1 2 4000"));
     QCOMPARE(list()->currentText(), saved);
 
     typeInto(*m_h, "lineFriction", "3");

@@ -98,6 +98,10 @@ void TestSwitchButton::toggleDuringSlideReverses()
     QCOMPARE(button.knobPosition(), 9);
     QCOMPARE(driveToRest(&button).last(), 0);
     QVERIFY(!button.isChecked());
+    // The knob's inset is a setting the form may change.
+    const QImage before = button.grab().toImage();
+    button.setSpace(button.space() + 3);
+    QVERIFY(button.grab().toImage() != before);
 }
 
 QTEST_MAIN(TestSwitchButton)
