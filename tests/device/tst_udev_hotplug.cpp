@@ -65,8 +65,11 @@ private slots:
 
 void TestUdevHotplug::hidId()
 {
-    QStringList rows{"0003:00000483:00000522 483:522", "0005:0000054C:000005C4 54c:5c4",
-                     "0003:0000046d:0000c52b 46d:c52b", "3:483:522 483:522",
+    QStringList rows{"0003:00000483:00000522 483:522",
+                     "0005:0000054C:000005C4 54c:5c4",
+                     "0003:0000046d:0000c52b 46d:c52b",
+                     "0003:00000a5a:0000abcd a5a:abcd",
+                     "3:483:522 483:522",
                      "0003:0000FFFF:0000FFFF ffff:ffff"};
     // Not of the form: too few or many fields, an empty one, not hex, too long, beyond 16 bits.
     for (const QString &bad : QString("_ 0003:00000483 0003:00000483:00000522:0001 0003::00000522 "
