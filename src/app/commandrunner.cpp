@@ -78,7 +78,7 @@ CommandResult CommandResult::fromJson(const QJsonObject &json)
 QByteArray profileText(const protocol::ParameterValues &values)
 {
     veloraxInitResources();
-    QFile seed(QLatin1String(profiles::kDefaultProfileResource));
+    QFile seed(QString::fromLatin1(profiles::kDefaultProfileResource));
     profiles::IniDocument document(seed.open(QIODevice::ReadOnly) ? seed.readAll() : QByteArray());
     for (const profiles::ProfileEntry &entry : profiles::parameterEntries(values))
         document.setValue(profiles::IniDocument::settingsKey(entry.group, entry.name), entry.value);
