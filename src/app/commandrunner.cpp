@@ -5,7 +5,6 @@
 #include "parameters.h"
 #include "profilefolder.h"
 #include "profilestore.h"
-#include "velorax_resources.h"
 #include "widget.h"
 
 #include <QDir>
@@ -77,9 +76,7 @@ CommandResult CommandResult::fromJson(const QJsonObject &json)
 
 QByteArray profileText(const protocol::ParameterValues &values)
 {
-    veloraxInitResources();
-    QFile seed(QString::fromLatin1(profiles::kDefaultProfileResource));
-    profiles::IniDocument document(seed.open(QIODevice::ReadOnly) ? seed.readAll() : QByteArray());
+    profiles::IniDocument document(profiles::shippedDefaultProfile());
     for (const profiles::ProfileEntry &entry : profiles::parameterEntries(values))
         document.setValue(profiles::IniDocument::settingsKey(entry.group, entry.name), entry.value);
     return document.data();

@@ -10,7 +10,6 @@
 #include "parameters.h"
 #include "profilefolder.h"
 #include "profilestore.h"
-#include "velorax_resources.h"
 
 #include <QComboBox>
 #include <QDateTime>
@@ -86,13 +85,6 @@ private:
     int m_origin;
     bool m_pushed = false;
 };
-
-QByteArray defaultProfileSeed()
-{
-    veloraxInitResources();
-    QFile shipped(QString::fromLatin1(profiles::kDefaultProfileResource));
-    return shipped.open(QIODevice::ReadOnly) ? shipped.readAll() : QByteArray();
-}
 
 // The platform's undo and redo keys, and Ctrl+Z, Ctrl+Shift+Z and Ctrl+Y everywhere; each
 // sequence once, since two shortcuts on one sequence would both stay silent.
@@ -274,7 +266,7 @@ QString Widget::saveSnapshot(const QString &reason)
         return QString();
     }
     return profiles::saveSnapshot(profileFolder(), m_readBackValues, reason,
-                                  QDateTime::currentDateTime(), defaultProfileSeed());
+                                  QDateTime::currentDateTime(), profiles::shippedDefaultProfile());
 }
 
 // ---- Commands -----------------------------------------------------------------------------------

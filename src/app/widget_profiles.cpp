@@ -14,7 +14,6 @@
 #include "profilefolder.h"
 #include "profilestore.h"
 #include "switchbutton.h"
-#include "velorax_resources.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -141,9 +140,7 @@ QByteArray defaultProfileBytes(const QString &folder)
         profiles::ReadStatus::Ok)
         return bytes;
     qCInfo(lcProfileUi) << "no usable" << folderDefault << "- starting from the shipped one";
-    veloraxInitResources();
-    QFile shipped(QString::fromLatin1(profiles::kDefaultProfileResource));
-    return shipped.open(QIODevice::ReadOnly) ? shipped.readAll() : QByteArray();
+    return profiles::shippedDefaultProfile();
 }
 
 bool inFolder(const QString &path, const QString &folder)

@@ -345,6 +345,13 @@ bool ensureFolder(const QString &dirPath)
     return true;
 }
 
+QByteArray shippedDefaultProfile()
+{
+    veloraxInitResources();
+    QFile shipped(QString::fromLatin1(kDefaultProfileResource));
+    return shipped.open(QIODevice::ReadOnly) ? shipped.readAll() : QByteArray();
+}
+
 QStringList listProfileFiles(const QString &folder)
 {
     return QDir(folder).entryList(QStringList{QLatin1String(kProfileNameFilter)}, QDir::Files,

@@ -156,6 +156,9 @@ WriteStatus writeProfileValues(const QString &filePath, const QVector<ProfileEnt
 // file is there, and makes the copy writable by its owner. Returns true when
 // the file exists afterwards.
 bool installResourceCopy(const QString &resourcePath, const QString &targetPath);
+// The default profile shipped in the resources, as bytes (empty if the resource is missing).
+QByteArray shippedDefaultProfile();
+
 // Creates the folder when it is missing (one level, like QDir::mkdir).
 bool ensureFolder(const QString &dirPath);
 
