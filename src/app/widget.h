@@ -238,12 +238,16 @@ private:
     // After a read-back pass; `settingsArrived` when it applied a settings report.
     void finishReadBackPass(bool settingsArrived);
     void forgetBaseSettings();
+    void noteFactoryResetSent();
     void onHistoryLinkDown();
     void noteUserChange(protocol::ParameterGroup group);
     void noteSent(protocol::ParameterGroup group, const protocol::ParameterValues &values);
+    void pushUndoStep(const protocol::ParameterValues &before, quint32 parameters, int origin);
     void sendForUndo(const protocol::ParameterValues &values, quint32 parameters);
     void showValues(const protocol::ParameterValues &values, quint32 parameters);
     void loadIntoForm(const protocol::ParameterValues &values);
+    bool canShow(const protocol::ParameterInfo &info, int value) const;
+    void showParameter(const protocol::ParameterInfo &info, int value);
     QUndoStack *m_undoStack = nullptr;
     // The last read-back on this link, and what the base has: the read-back with every
     // accepted send laid over it. Bit p of a mask stands for protocol::Parameter p.

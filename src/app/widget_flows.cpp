@@ -6,6 +6,7 @@
 
 #include "indicators.h"
 #include "languagetable.h"
+#include "parameterbits.h"
 #include "parameters.h"
 #include "reports.h"
 #include "usbthread.h"
@@ -105,21 +106,6 @@ const char kTabMessage[] =
 constexpr int kRefusalsBeforeNotice = 3;
 constexpr int kFactoryResetTimeoutMs = 10000;
 
-quint32 bitOf(protocol::Parameter parameter)
-{
-    return 1u << static_cast<int>(parameter);
-}
-
-quint32 groupBits(protocol::ParameterGroup group)
-{
-    quint32 bits = 0;
-    for (const protocol::ParameterInfo &info : protocol::parameterTable()) {
-        if (info.group == group)
-            bits |= bitOf(info.parameter);
-    }
-    return bits;
-}
-
 // The values of a slider group as they go out. Each slider holds the last
 // value its field's validator accepted, clamped to its range; a field left
 // empty, holding a lone "-" or a number the slider could not take is shown
@@ -178,7 +164,7 @@ int Widget::SetSendMachineryData()
         return -1;
     m_machineRecord = *report;
     if (sendFeature(m_machineRecord) == 1) {
-        m_heldBackValues &= ~groupBits(protocol::ParameterGroup::Machine);
+        m_heldBackValues &= ~parameterGroupBits(protocol::ParameterGroup::Machine);
         noteSent(protocol::ParameterGroup::Machine, values);
     }
     return 0;
@@ -201,7 +187,7 @@ int Widget::SetSendGamesData()
         return -1;
     m_gameRecord = *report;
     if (sendFeature(m_gameRecord) == 1) {
-        m_heldBackValues &= ~groupBits(protocol::ParameterGroup::Game);
+        m_heldBackValues &= ~parameterGroupBits(protocol::ParameterGroup::Game);
         noteSent(protocol::ParameterGroup::Game, values);
     }
     return 0;
@@ -234,7 +220,7 @@ int Widget::EightZeroZeroFour()
         return -1;
     m_modeRecord = *report;
     if (sendFeature(m_modeRecord) == 1) {
-        m_heldBackValues &= ~groupBits(protocol::ParameterGroup::Choice);
+        m_heldBackValues &= ~parameterGroupBits(protocol::ParameterGroup::Choice);
         noteSent(protocol::ParameterGroup::Choice, values);
     }
     return 0;
@@ -274,7 +260,7 @@ void Widget::requestBaseSettings()
 
 bool Widget::baseValuesKnown(protocol::ParameterGroup group) const
 {
-    const quint32 bits = groupBits(group);
+    const quint32 bits = parameterGroupBits(group);
     return (m_knownValues & bits) == bits;
 }
 
@@ -286,14 +272,14 @@ void Widget::noteValueSet(protocol::Parameter parameter)
     // and sent with it.
     const protocol::ParameterGroup group = protocol::parameterInfo(parameter).group;
     if (!baseValuesKnown(group))
-        m_heldBackValues |= bitOf(parameter);
-    m_knownValues |= bitOf(parameter);
+        m_heldBackValues |= parameterBit(parameter);
+    m_knownValues |= parameterBit(parameter);
     noteUserChange(group);
 }
 
 void Widget::sendHeldBackValues(protocol::ParameterGroup group)
 {
-    if (!baseValuesKnown(group) || !(m_heldBackValues & groupBits(group)))
+    if (!baseValuesKnown(group) || !(m_heldBackValues & parameterGroupBits(group)))
         return;
     switch (group) {
     case protocol::ParameterGroup::Machine:
@@ -366,19 +352,14 @@ int Widget::SendRZAxisData()
 void Widget::on_tbt_original_state_clicked()
 {
     saveSnapshot(QStringLiteral("before factory reset"));
-    const quint32 all = (1u << protocol::ParameterCount) - 1;
-    const std::optional<protocol::ParameterValues> before =
-        (m_baseHasMask & all) == all ? std::optional(m_baseHasValues) : std::nullopt;
     m_modeRecord = protocol::factoryResetRequest();
     // The indicator waits for the base's acknowledgement, so it only makes
     // sense when the request actually went out.
     if (sendFeature(m_modeRecord) != 1)
         return;
-    // The base's values change: nothing more is sent until they are read; once they are,
-    // the reset becomes an undo step.
+    // The base's values change: nothing more is sent until they are read.
     m_knownValues = m_heldBackValues;
-    forgetBaseSettings();
-    m_factoryResetBefore = before;
+    noteFactoryResetSent();
     ui->Factory_wait->show();
     if (!m_factoryResetTimer) {
         m_factoryResetTimer = new QTimer(this);
@@ -523,7 +504,7 @@ void Widget::applyGameSettingsEcho(const QByteArray &report)
 void Widget::showBaseValue(const protocol::ParameterInfo *parameter, QSlider *slider,
                            QLineEdit *edit, int value)
 {
-    const quint32 bit = bitOf(parameter->parameter);
+    const quint32 bit = parameterBit(parameter->parameter);
     noteReadBack(parameter->parameter, value);
     // A value the user set before the base's were known waits to be sent.
     if (m_heldBackValues & bit)
@@ -563,7 +544,7 @@ void Widget::applyModeEcho(const QByteArray &report)
         {protocol::Parameter::Suspension, ui->colorComboBox},
         {protocol::Parameter::Response, ui->colorComboBox_2}};
     for (const auto &entry : combos) {
-        const quint32 bit = bitOf(entry.first);
+        const quint32 bit = parameterBit(entry.first);
         const int index = echo->values.value(entry.first);
         noteReadBack(entry.first, index);
         if (m_heldBackValues & bit)

@@ -6,6 +6,7 @@
 #include "widget.h"
 
 #include "languagetable.h"
+#include "parameterbits.h"
 #include "parameterprofile.h"
 #include "parameters.h"
 #include "profilefolder.h"
@@ -28,18 +29,6 @@
 Q_LOGGING_CATEGORY(lcHistory, "velorax.ui.history")
 
 namespace {
-
-constexpr quint32 kAllParameters = (1u << protocol::ParameterCount) - 1;
-
-quint32 bitsOf(protocol::ParameterGroup group)
-{
-    quint32 bits = 0;
-    for (const protocol::ParameterInfo &info : protocol::parameterTable()) {
-        if (info.group == group)
-            bits |= 1u << static_cast<int>(info.parameter);
-    }
-    return bits;
-}
 
 // One change that reached the base: the settings before and after it, for the
 // groups it touched. The sends of one user action (a profile load goes out as
@@ -137,7 +126,7 @@ bool Widget::claimsUndoKey(QEvent *event) const
 
 bool Widget::baseSettingsKnown() const
 {
-    return m_deviceFound && (m_readBackMask & kAllParameters) == kAllParameters;
+    return m_deviceFound && (m_readBackMask & kAllParameterBits) == kAllParameterBits;
 }
 
 protocol::ParameterValues Widget::baseSettings() const
@@ -159,7 +148,7 @@ Widget::BaseStatus Widget::baseStatus() const
 
 void Widget::noteReadBack(protocol::Parameter parameter, int value)
 {
-    const quint32 bit = 1u << static_cast<int>(parameter);
+    const quint32 bit = parameterBit(parameter);
     m_readBackValues.setValue(parameter, value);
     m_readBackMask |= bit;
     m_baseHasValues.setValue(parameter, value);
@@ -172,9 +161,7 @@ void Widget::finishReadBackPass(bool settingsArrived)
         return;
     if (m_factoryResetBefore) {
         // The factory values are known: the reset becomes an undo step.
-        m_undoStack->push(new SentChange(
-            [this](const auto &values, quint32 parameters) { sendForUndo(values, parameters); },
-            *m_factoryResetBefore, m_baseHasValues, kAllParameters, ++m_changeOrigins));
+        pushUndoStep(*m_factoryResetBefore, kAllParameterBits, ++m_changeOrigins);
         m_factoryResetBefore.reset();
     }
     emit baseSettingsRead();
@@ -185,6 +172,16 @@ void Widget::forgetBaseSettings()
     m_readBackMask = 0;
     m_baseHasMask = 0;
     m_factoryResetBefore.reset();
+}
+
+void Widget::noteFactoryResetSent()
+{
+    // What the base had becomes the reset's undo step once the factory values are read.
+    const bool complete = (m_baseHasMask & kAllParameterBits) == kAllParameterBits;
+    const std::optional<protocol::ParameterValues> before =
+        complete ? std::optional(m_baseHasValues) : std::nullopt;
+    forgetBaseSettings();
+    m_factoryResetBefore = before;
 }
 
 void Widget::onHistoryLinkDown()
@@ -206,7 +203,7 @@ void Widget::noteUserChange(protocol::ParameterGroup group)
 
 void Widget::noteSent(protocol::ParameterGroup group, const protocol::ParameterValues &values)
 {
-    const quint32 bits = bitsOf(group);
+    const quint32 bits = parameterGroupBits(group);
     const bool wasKnown = (m_baseHasMask & bits) == bits;
     const protocol::ParameterValues before = m_baseHasValues;
     for (const protocol::ParameterInfo &info : protocol::parameterTable()) {
@@ -216,24 +213,30 @@ void Widget::noteSent(protocol::ParameterGroup group, const protocol::ParameterV
     m_baseHasMask |= bits;
     if (m_undoing || !wasKnown || before == m_baseHasValues)
         return;
-    m_undoStack->push(new SentChange(
-        [this](const auto &shown, quint32 parameters) { sendForUndo(shown, parameters); }, before,
-        m_baseHasValues, bits, m_groupOrigin[static_cast<int>(group)]));
+    pushUndoStep(before, bits, m_groupOrigin[static_cast<int>(group)]);
+}
+
+void Widget::pushUndoStep(const protocol::ParameterValues &before, quint32 parameters, int origin)
+{
+    // The step's "after" is what the base has now.
+    m_undoStack->push(
+        new SentChange([this](const auto &values, quint32 shown) { sendForUndo(values, shown); },
+                       before, m_baseHasValues, parameters, origin));
 }
 
 void Widget::sendForUndo(const protocol::ParameterValues &values, quint32 parameters)
 {
     const QScopedValueRollback<bool> undoing(m_undoing, true);
     showValues(values, parameters);
-    if (parameters & bitsOf(protocol::ParameterGroup::Machine)) {
+    if (parameters & parameterGroupBits(protocol::ParameterGroup::Machine)) {
         m_machineSendArmed = true;
         SetSendMachineryData();
     }
-    if (parameters & bitsOf(protocol::ParameterGroup::Game)) {
+    if (parameters & parameterGroupBits(protocol::ParameterGroup::Game)) {
         m_gameSendArmed = true;
         SetSendGamesData();
     }
-    if (parameters & bitsOf(protocol::ParameterGroup::Choice))
+    if (parameters & parameterGroupBits(protocol::ParameterGroup::Choice))
         EightZeroZeroFour();
 }
 
@@ -244,17 +247,29 @@ void Widget::showValues(const protocol::ParameterValues &values, quint32 paramet
     const QScopedValueRollback<bool> applying(m_applyingBaseValues, true);
     const QScopedValueRollback<bool> comboQuiet(m_comboSendArmed, false);
     for (const protocol::ParameterInfo &info : protocol::parameterTable()) {
-        if (!(parameters & (1u << static_cast<int>(info.parameter))))
+        if (!(parameters & parameterBit(info.parameter)))
             continue;
-        const int value = values.value(info.parameter);
-        if (info.group == protocol::ParameterGroup::Choice) {
-            auto *combo = findChild<QComboBox *>(QLatin1String(info.controls.combo));
-            if (combo && value >= 0 && value < combo->count())
-                combo->setCurrentIndex(value);
-        } else if (auto *slider = findChild<QSlider *>(QLatin1String(info.controls.slider))) {
-            slider->setValue(value);
-        }
+        if (canShow(info, values.value(info.parameter)))
+            showParameter(info, values.value(info.parameter));
     }
+}
+
+bool Widget::canShow(const protocol::ParameterInfo &info, int value) const
+{
+    // Sliders clamp; a selector keeps its choice for an index it does not have, so that no
+    // undefined mode is shown, stored or sent.
+    if (info.group != protocol::ParameterGroup::Choice)
+        return findChild<QSlider *>(QLatin1String(info.controls.slider)) != nullptr;
+    const auto *combo = findChild<QComboBox *>(QLatin1String(info.controls.combo));
+    return combo && value >= 0 && value < combo->count();
+}
+
+void Widget::showParameter(const protocol::ParameterInfo &info, int value)
+{
+    if (info.group == protocol::ParameterGroup::Choice)
+        findChild<QComboBox *>(QLatin1String(info.controls.combo))->setCurrentIndex(value);
+    else
+        findChild<QSlider *>(QLatin1String(info.controls.slider))->setValue(value);
 }
 
 // ---- Snapshots ----------------------------------------------------------------------------------
@@ -321,32 +336,18 @@ void Widget::loadIntoForm(const protocol::ParameterValues &values)
     const int origin = ++m_changeOrigins;
     for (int &groupOrigin : m_groupOrigin)
         groupOrigin = origin;
-    // A selector keeps its choice for an index it does not have, so that no undefined mode is
-    // shown, stored or sent; sliders clamp.
-    const auto applicable = [this, &values](const protocol::ParameterInfo &info) {
-        if (info.group != protocol::ParameterGroup::Choice)
-            return findChild<QSlider *>(QLatin1String(info.controls.slider)) != nullptr;
-        const auto *combo = findChild<QComboBox *>(QLatin1String(info.controls.combo));
-        const int index = values.value(info.parameter);
-        return combo && index >= 0 && index < combo->count();
-    };
     QVector<const protocol::ParameterInfo *> loaded;
     for (const protocol::ProfileStep &step : protocol::profileLoadOrder()) {
         if (step.item == protocol::ProfileItem::ParameterValue &&
-            applicable(protocol::parameterInfo(step.parameter)))
+            canShow(protocol::parameterInfo(step.parameter), values.value(step.parameter)))
             loaded.append(&protocol::parameterInfo(step.parameter));
     }
     // The values count as set on this link before the first of them moves a control, so that
     // the sends they cause may go out.
     for (const protocol::ParameterInfo *info : loaded)
         noteValueSet(info->parameter);
-    for (const protocol::ParameterInfo *info : loaded) {
-        const int value = values.value(info->parameter);
-        if (info->group == protocol::ParameterGroup::Choice)
-            findChild<QComboBox *>(QLatin1String(info->controls.combo))->setCurrentIndex(value);
-        else
-            findChild<QSlider *>(QLatin1String(info->controls.slider))->setValue(value);
-    }
+    for (const protocol::ParameterInfo *info : loaded)
+        showParameter(*info, values.value(info->parameter));
 }
 
 bool Widget::storeBaseSettings(QString *error)
