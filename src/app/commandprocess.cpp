@@ -3,6 +3,7 @@
 #include "commandline.h"
 #include "commandrunner.h"
 #include "languagetable.h"
+#include "signalrelay.h"
 #include "singleinstance.h"
 #include "startup.h"
 #include "widget.h"
@@ -21,12 +22,7 @@
 #include <optional>
 
 #ifdef Q_OS_UNIX
-#include <QSocketNotifier>
-
-#include <cerrno>
 #include <csignal>
-#include <fcntl.h>
-#include <unistd.h>
 #endif
 
 Q_LOGGING_CATEGORY(lcCommandProcess, "velorax.ui.commands.process")
@@ -58,85 +54,6 @@ void printResult(const CommandResult &result)
     print(stderr, result.err);
 }
 
-#ifdef Q_OS_UNIX
-
-int g_signalPipe[2] = {-1, -1};
-constexpr int kRelayedSignals[] = {SIGTERM, SIGINT};
-
-extern "C" void onRelayedSignal(int signalNumber)
-{
-    const int savedErrno = errno;
-    const char byte = char(signalNumber);
-    if (::write(g_signalPipe[1], &byte, 1) < 0) {
-        // The pipe is full: the signal is pending anyway.
-    }
-    errno = savedErrno;
-}
-
-// Turns SIGTERM and SIGINT into a call in the event loop, through a self-pipe, for as long as it
-// lives; then the default actions are back.
-class SignalWatch : public QObject
-{
-public:
-    std::function<void(int)> onSignal;
-
-    bool install()
-    {
-        if (::pipe(g_signalPipe) != 0)
-            return false;
-        for (int fd : g_signalPipe) {
-            const int flags = ::fcntl(fd, F_GETFL);
-            ::fcntl(fd, F_SETFL, flags | O_NONBLOCK);
-            ::fcntl(fd, F_SETFD, FD_CLOEXEC);
-        }
-        auto *notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, this);
-        connect(notifier, &QSocketNotifier::activated, this, &SignalWatch::drain);
-        struct sigaction action = {};
-        action.sa_handler = onRelayedSignal;
-        sigemptyset(&action.sa_mask);
-        action.sa_flags = SA_RESTART;
-        for (int signalNumber : kRelayedSignals)
-            ::sigaction(signalNumber, &action, nullptr);
-        m_installed = true;
-        return true;
-    }
-
-    ~SignalWatch() override
-    {
-        if (!m_installed)
-            return;
-        for (int signalNumber : kRelayedSignals)
-            std::signal(signalNumber, SIG_DFL);
-        ::close(g_signalPipe[0]);
-        ::close(g_signalPipe[1]);
-        g_signalPipe[0] = g_signalPipe[1] = -1;
-    }
-
-private:
-    void drain()
-    {
-        char signalNumber = 0;
-        while (::read(g_signalPipe[0], &signalNumber, 1) > 0) {
-            if (onSignal)
-                onSignal(int(signalNumber));
-        }
-    }
-
-    bool m_installed = false;
-};
-
-#else
-
-// Windows ends a console program without a signal the wrapper could catch.
-class SignalWatch : public QObject
-{
-public:
-    std::function<void(int)> onSignal;
-    bool install() { return false; }
-};
-
-#endif
-
 class CommandProcess
 {
 public:
@@ -163,18 +80,17 @@ public:
     int runWrapped(const CommandRequest &request)
     {
         ensureBeforeWindow();
-        // Installed after the hooks, so that this watch, not the demo's, sees the signals.
-        SignalWatch watch;
+        // Installed after the hooks, so that this relay, not the demo's, takes the signals.
         int pendingSignal = 0;
         QProcess child;
-        watch.onSignal = [&](int signalNumber) {
+        SignalRelay watch([&](int signalNumber) {
             pendingSignal = signalNumber;
 #ifdef Q_OS_UNIX
             if (child.state() == QProcess::Running)
                 ::kill(pid_t(child.processId()), signalNumber);
 #endif
-        };
-        if (!watch.install())
+        });
+        if (!watch.install(false))
             qCWarning(lcCommandProcess) << "cannot watch for SIGTERM and SIGINT";
 
         const CommandResult applied = execute(applyRequest(request.profile, request, true));
