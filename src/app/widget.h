@@ -4,6 +4,7 @@
 #include "reports.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QList>
 #include <QLocale>
 #include <QMutex>
@@ -255,6 +256,8 @@ private:
     quint32 m_readBackMask = 0;
     protocol::ParameterValues m_baseHasValues;
     quint32 m_baseHasMask = 0;
+    // Since the read request whose settings have not come back yet went out.
+    QElapsedTimer m_settingsRequested;
     std::optional<protocol::ParameterValues> m_factoryResetBefore;
     // Sends that come from one user action share an origin and make one undo step.
     std::array<int, 3> m_groupOrigin{};

@@ -195,10 +195,14 @@ int Widget::SetSendGamesData()
 
 int Widget::ReadOrSaveValue()
 {
+    const bool asksForSettings = m_readRequestByte != 0;
     m_readStoreRecord = protocol::readStoreRequest(m_readRequestByte, m_storeRequestByte);
     m_readRequestByte = 0;
     m_storeRequestByte = 0;
-    return sendFeature(m_readStoreRecord);
+    const int result = sendFeature(m_readStoreRecord);
+    if (asksForSettings && result == 1)
+        m_settingsRequested.start();
+    return result;
 }
 
 int Widget::EightZeroZeroFour()

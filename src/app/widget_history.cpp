@@ -30,6 +30,10 @@ Q_LOGGING_CATEGORY(lcHistory, "velorax.ui.history")
 
 namespace {
 
+// How long a read request's answer is waited for before the base is asked again; the base
+// answers within a few tens of milliseconds.
+constexpr qint64 kSettingsAnswerMs = 1000;
+
 // One change that reached the base: the settings before and after it, for the
 // groups it touched. The sends of one user action (a profile load goes out as
 // up to three reports) merge into one step.
@@ -136,6 +140,10 @@ protocol::ParameterValues Widget::baseSettings() const
 
 void Widget::readBaseSettings()
 {
+    // The answer to a request that went out moments ago is as fresh as a new one's: a command
+    // run beside the window's own start-up read waits for it instead of asking twice.
+    if (m_settingsRequested.isValid() && m_settingsRequested.elapsed() < kSettingsAnswerMs)
+        return;
     requestBaseSettings();
 }
 
@@ -159,6 +167,7 @@ void Widget::finishReadBackPass(bool settingsArrived)
 {
     if (!settingsArrived || !baseSettingsKnown())
         return;
+    m_settingsRequested.invalidate();
     if (m_factoryResetBefore) {
         // The factory values are known: the reset becomes an undo step.
         pushUndoStep(*m_factoryResetBefore, kAllParameterBits, ++m_changeOrigins);
@@ -171,6 +180,7 @@ void Widget::forgetBaseSettings()
 {
     m_readBackMask = 0;
     m_baseHasMask = 0;
+    m_settingsRequested.invalidate();
     m_factoryResetBefore.reset();
 }
 
