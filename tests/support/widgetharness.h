@@ -50,11 +50,12 @@ public:
     QList<QByteArray> features() const;
     // The feature reports the base accepted after the first `from`.
     QList<QByteArray> featuresFrom(int from) const;
-    // Waits until `predicate` holds, processing events; false on time-out.
-    static bool waitFor(const std::function<bool()> &predicate, int timeoutMs = 3000);
+    // Waits until `predicate` holds, processing events; false on time-out. The limit only
+    // ends a wait that would never succeed: a loaded two-core machine may need seconds.
+    static bool waitFor(const std::function<bool()> &predicate, int timeoutMs = 10000);
     // Waits until a new accepted feature report starts with `prefix`; it is
     // returned, or an empty array on time-out.
-    QByteArray waitForFeature(const QByteArray &prefix, int timeoutMs = 3000);
+    QByteArray waitForFeature(const QByteArray &prefix, int timeoutMs = 10000);
     // Forgets the feature reports received so far.
     void clearFeatures();
 
