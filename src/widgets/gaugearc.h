@@ -104,6 +104,7 @@ Q_SIGNALS:
     void valueChanged(int value);
 
 protected:
+    bool event(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
 
 private:
@@ -111,6 +112,7 @@ private:
     using DialLayerSettings =
         std::tuple<double, double, int, int, int, int, int, QRgb, QRgb, QRgb, int>;
     DialLayerSettings dialLayerSettings() const;
+    QPixmap composeBackground(const DialLayerSettings &settings);
     GaugeSupport::DialScale dialScale() const;
     double shownFraction() const;
 
@@ -137,5 +139,9 @@ private:
 
     // All but the pointer, hub and value text.
     GaugeSupport::DialLayer<DialLayerSettings> m_dialLayer;
+    // The dial layer over what the window paints under the gauge: all a pointer move repaints
+    // before the pointer, so that the window does not paint its backgrounds under the gauge again.
+    QPixmap m_background;
+    QRegion m_pointerMoves; // asked to be repainted for pointer moves since the last paint
     GaugeSupport::PointerGlide m_glide; // where the pointer is drawn; walks toward m_value
 };

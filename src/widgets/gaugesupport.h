@@ -280,6 +280,12 @@ bool fitsWidget(const QPixmap &picture, const QWidget *widget);
 // for the logical box.
 QPixmap drawDialPicture(const QWidget *widget, const std::function<void(QPainter *)> &draw);
 
+// What `widget`'s window paints under it, as a picture of the widget's size and pixel ratio: each
+// ancestor's own painting and, at every level, the visible siblings stacked below the way down to
+// the widget, with their children. The widget itself and whatever is stacked above it are left
+// out. Transparent for a widget that is a window.
+QPixmap renderBackdrop(const QWidget *widget);
+
 // `picture` over the whole widget, whatever transformation `painter` is set up with.
 void drawWholeWidget(QPainter *painter, const QPixmap &picture);
 
@@ -297,11 +303,16 @@ public:
     void paint(QPainter *painter, const QWidget *widget, const Settings &settings,
                const std::function<void(QPainter *)> &draw)
     {
-        if (!m_settings || !(*m_settings == settings) || !fitsWidget(m_picture, widget)) {
+        if (!isCurrent(widget, settings)) {
             m_picture = drawDialPicture(widget, draw);
             m_settings = settings;
         }
         drawWholeWidget(painter, m_picture);
+    }
+    // Whether the picture shows `settings` at `widget`'s size and pixel ratio.
+    bool isCurrent(const QWidget *widget, const Settings &settings) const
+    {
+        return m_settings && *m_settings == settings && fitsWidget(m_picture, widget);
     }
 
 private:
