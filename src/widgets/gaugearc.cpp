@@ -63,7 +63,7 @@ GaugeArc::GaugeArc(QWidget *parent) : QWidget(parent), m_glide(this)
 {
     connect(m_glide.timer(), &QTimer::timeout, this, &GaugeArc::updateValue);
     m_glide.setMovingArea([this] {
-        const QRegion area = movingArea();
+        const QRegion area = movingArea().united(m_pointerDrawnArea);
         m_pointerMoves += area;
         return area;
     });
@@ -243,6 +243,7 @@ void GaugeArc::paintEvent(QPaintEvent *event)
     GaugeSupport::drawWholeWidget(&painter, m_background);
     GaugeSupport::drawPointer(&painter, dialScale(), shownFraction(), PointerShape(m_pointerStyle),
                               kDial, m_pointerColor);
+    m_pointerDrawnArea = pointerArea();
     GaugeSupport::drawHub(&painter, kDial, m_pointerColor);
     GaugeSupport::drawCentredText(&painter, kValueTextRect, arialPixels(35), m_textColor,
                                   valueText());
@@ -263,23 +264,44 @@ QPixmap GaugeArc::composeBackground(const DialLayerSettings &settings)
     return picture;
 }
 
+namespace {
+
+// The painter's transformation for the dial's logical box on a widget of `size`.
+QTransform dialTransform(const QSize &size)
+{
+    QTransform dial;
+    const int side = qMin(size.width(), size.height());
+    dial.translate(size.width() / 2, size.height() / 2);
+    dial.scale(side / 200.0, side / 200.0);
+    return dial;
+}
+
+// `area` in pixels, grown by what antialiased edges reach past the shapes.
+QRect grownToPixels(const QRectF &area)
+{
+    return area.toAlignedRect().adjusted(-2, -2, 2, 2);
+}
+
+} // namespace
+
+QRect GaugeArc::pointerArea() const
+{
+    // Every pointer shape lies along the rotated y axis, out to radius 77 (the ringed indicator's
+    // round cap), and within 8 units of it (the circle); the hub lies within radius 12.
+    const QRectF envelope(-12, -12, 24, 12 + 80);
+    QTransform pointer = dialTransform(size());
+    pointer.rotate(dialScale().startAngle + dialScale().span * shownFraction());
+    return grownToPixels(pointer.mapRect(envelope)) & rect();
+}
+
 QRegion GaugeArc::movingArea() const
 {
-    // The pointer and the hub stay inside the dial's square; the value text stays in its row,
-    // which is taken across the whole width in case a long text overflows the square.
-    QTransform dial;
-    const int side = qMin(width(), height());
-    dial.translate(width() / 2, height() / 2);
-    dial.scale(side / 200.0, side / 200.0);
-    const QRectF square = dial.mapRect(QRectF(-100, -100, 200, 200));
-    QRectF row = dial.mapRect(kValueTextRect);
+    // The value text stays in its row, which is taken across the whole width in case a long text
+    // overflows the dial.
+    QRectF row = dialTransform(size()).mapRect(kValueTextRect);
     row.setLeft(0);
     row.setRight(width());
-    // Antialiased edges reach a little past the shapes.
-    const auto grown = [this](const QRectF &area) {
-        return area.toAlignedRect().adjusted(-2, -2, 2, 2) & rect();
-    };
-    return QRegion(grown(square)).united(grown(row));
+    return QRegion(pointerArea()).united(grownToPixels(row) & rect());
 }
 
 GaugeArc::DialLayerSettings GaugeArc::dialLayerSettings() const

@@ -66,7 +66,8 @@ public:
     // under the centre, and whether the 10 ms step timer is running.
     double shownValue() const { return m_glide.shown(); }
     QString valueText() const;
-    // The part of the gauge a change of the shown value repaints.
+    // Where the pointer at the shown value, the hub and the value text are drawn. A move of the
+    // pointer repaints this and the same area for where the pointer was drawn before.
     QRegion movingArea() const;
     bool isAnimating() const;
 
@@ -115,6 +116,7 @@ private:
     QPixmap composeBackground(const DialLayerSettings &settings);
     GaugeSupport::DialScale dialScale() const;
     double shownFraction() const;
+    QRect pointerArea() const;
 
     void drawArc(QPainter *painter);
     void drawScaleNum(QPainter *painter);
@@ -142,6 +144,7 @@ private:
     // The dial layer over what the window paints under the gauge: all a pointer move repaints
     // before the pointer, so that the window does not paint its backgrounds under the gauge again.
     QPixmap m_background;
-    QRegion m_pointerMoves; // asked to be repainted for pointer moves since the last paint
+    QRegion m_pointerMoves;   // asked to be repainted for pointer moves since the last paint
+    QRect m_pointerDrawnArea; // pointerArea() when the gauge was last painted
     GaugeSupport::PointerGlide m_glide; // where the pointer is drawn; walks toward m_value
 };
