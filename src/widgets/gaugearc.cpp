@@ -245,8 +245,7 @@ void GaugeArc::paintEvent(QPaintEvent *event)
                               kDial, m_pointerColor);
     m_pointerDrawnArea = pointerArea();
     GaugeSupport::drawHub(&painter, kDial, m_pointerColor);
-    GaugeSupport::drawCentredText(&painter, kValueTextRect, arialPixels(35), m_textColor,
-                                  valueText());
+    m_valueText.draw(&painter, kValueTextRect, arialPixels(35), m_textColor, valueText());
 }
 
 QPixmap GaugeArc::composeBackground(const DialLayerSettings &settings)

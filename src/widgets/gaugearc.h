@@ -146,5 +146,6 @@ private:
     QPixmap m_background;
     QRegion m_pointerMoves;   // asked to be repainted for pointer moves since the last paint
     QRect m_pointerDrawnArea; // pointerArea() when the gauge was last painted
+    GaugeSupport::CentredTextCache m_valueText;
     GaugeSupport::PointerGlide m_glide; // where the pointer is drawn; walks toward m_value
 };

@@ -3,8 +3,11 @@
 #include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
+#include <QTextLayout>
 #include <QTimer>
 #include <QtMath>
+
+#include <unordered_map>
 
 namespace GaugeSupport {
 
@@ -253,6 +256,85 @@ void drawCentredText(QPainter *painter, const QRectF &rect, const QFont &font, c
     painter->setPen(color);
     painter->setFont(font);
     painter->drawText(rect, Qt::AlignCenter, text);
+    painter->restore();
+}
+
+namespace {
+
+// Enough for every whole degree of the widest steering range (1600 degrees).
+constexpr int kMaxKeptLayouts = 2048;
+
+// One line of `text` laid out as QPainter::drawText lays out a line that does not wrap.
+std::unique_ptr<QTextLayout> layOutLine(const QString &text, const QFont &font,
+                                        Qt::LayoutDirection direction)
+{
+    auto layout = std::make_unique<QTextLayout>(text, font);
+    layout->setCacheEnabled(true);
+    QTextOption option;
+    option.setTextDirection(direction);
+    option.setAlignment(Qt::AlignLeft);
+    layout->setTextOption(option);
+    layout->beginLayout();
+    QTextLine line = layout->createLine();
+    line.setLineWidth(0x01000000);
+    line.setPosition(QPointF(0, 0));
+    layout->endLayout();
+    return layout;
+}
+
+bool isPlainLine(const QString &text)
+{
+    for (const QChar c : text) {
+        if (c == QLatin1Char('\n') || c == QLatin1Char('\r') || c == QLatin1Char('\t') ||
+            c == QLatin1Char('&') || c == QChar(ushort(0x9c)))
+            return false;
+    }
+    return !text.isEmpty();
+}
+
+} // namespace
+
+struct CentredTextCache::Layouts
+{
+    QFont font;
+    Qt::LayoutDirection direction = Qt::LeftToRight;
+    std::unordered_map<QString, std::unique_ptr<QTextLayout>> byText;
+};
+
+CentredTextCache::CentredTextCache() : m_layouts(std::make_unique<Layouts>()) {}
+
+CentredTextCache::~CentredTextCache() = default;
+
+void CentredTextCache::draw(QPainter *painter, const QRectF &rect, const QFont &font,
+                            const QColor &color, const QString &text)
+{
+    if (!isPlainLine(text)) {
+        drawCentredText(painter, rect, font, color, text);
+        return;
+    }
+    painter->save();
+    painter->setPen(color);
+    painter->setFont(font);
+    // The painter's font is the one resolved for its device, as QPainter::drawText uses it.
+    Layouts &layouts = *m_layouts;
+    if (!(layouts.font == painter->font()) || layouts.direction != painter->layoutDirection() ||
+        int(layouts.byText.size()) >= kMaxKeptLayouts) {
+        layouts.byText.clear();
+        layouts.font = painter->font();
+        layouts.direction = painter->layoutDirection();
+    }
+    std::unique_ptr<QTextLayout> &layout = layouts.byText[text];
+    if (!layout)
+        layout = layOutLine(text, layouts.font, layouts.direction);
+    const QTextLine line = layout->lineAt(0);
+    const qreal height = line.ascent() + line.descent();
+    const qreal width = line.naturalTextWidth();
+    const qreal top = rect.y() + (rect.height() - height) / 2;
+    const QRectF bounds(rect.x() + (rect.width() - width) / 2, top, width, height);
+    // A text taller or wider than the rectangle is cut to it.
+    if (!rect.contains(bounds))
+        painter->setClipRect(rect, Qt::IntersectClip);
+    line.draw(painter, QPointF(rect.x() + (rect.width() - line.horizontalAdvance()) / 2, top));
     painter->restore();
 }
 

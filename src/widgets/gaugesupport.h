@@ -16,6 +16,7 @@
 #include <climits>
 #include <cmath>
 #include <functional>
+#include <memory>
 #include <optional>
 
 class QFontMetricsF;
@@ -265,6 +266,26 @@ void drawPointer(QPainter *painter, const DialScale &scale, double fraction, Poi
 
 // The cap and the centre disc over the pointer's pivot.
 void drawHub(QPainter *painter, const DialGeometry &geometry, const QColor &color);
+
+// Draws single-line texts centred both ways in a rectangle, as QPainter::drawText does with
+// Qt::AlignCenter, keeping each text's layout: shaping a text costs more than drawing it, and a
+// gauge's value text comes back to the same few hundred numbers. Texts with line breaks, tabs or
+// mnemonics are handed to QPainter::drawText.
+class CentredTextCache
+{
+public:
+    CentredTextCache();
+    ~CentredTextCache();
+    CentredTextCache(const CentredTextCache &) = delete;
+    CentredTextCache &operator=(const CentredTextCache &) = delete;
+
+    void draw(QPainter *painter, const QRectF &rect, const QFont &font, const QColor &color,
+              const QString &text);
+
+private:
+    struct Layouts;
+    std::unique_ptr<Layouts> m_layouts;
+};
 
 // `text` centred both ways in `rect`.
 void drawCentredText(QPainter *painter, const QRectF &rect, const QFont &font, const QColor &color,
