@@ -6,7 +6,6 @@
 #include <array>
 #include <cstdio>
 #include <cstring>
-#include <deque>
 
 Q_LOGGING_CATEGORY(lcSim, "velorax.sim")
 
@@ -57,9 +56,10 @@ public:
             std::lock_guard<std::mutex> lock(m_mutex);
             if (m_disconnected)
                 return;
-            if (m_items.size() >= kQueueDepth)
-                m_items.pop_front();
-            m_items.push_back(item);
+            if (m_count == kQueueDepth)
+                dropOldest();
+            m_items[(m_first + m_count) % kQueueDepth] = item;
+            ++m_count;
         }
         m_ready.notify_all();
     }
@@ -69,7 +69,7 @@ public:
         {
             std::lock_guard<std::mutex> lock(m_mutex);
             m_disconnected = true;
-            m_items.clear();
+            m_count = 0;
         }
         m_ready.notify_all();
     }
@@ -86,13 +86,13 @@ public:
     device::ReadResult pop(std::uint8_t *buffer, std::size_t capacity)
     {
         std::unique_lock<std::mutex> lock(m_mutex);
-        m_ready.wait(lock, [this] { return m_cancelled || m_disconnected || !m_items.empty(); });
+        m_ready.wait(lock, [this] { return m_cancelled || m_disconnected || m_count > 0; });
         if (m_cancelled)
             return {device::ReadStatus::Cancelled, 0};
         if (m_disconnected)
             return {device::ReadStatus::Disconnected, 0};
-        const Item item = m_items.front();
-        m_items.pop_front();
+        const Item item = m_items[m_first];
+        dropOldest();
         lock.unlock();
         if (item.error)
             return {device::ReadStatus::Error, 0};
@@ -104,9 +104,18 @@ public:
     }
 
 private:
+    void dropOldest()
+    {
+        m_first = (m_first + 1) % kQueueDepth;
+        --m_count;
+    }
+
     std::mutex m_mutex;
     std::condition_variable m_ready;
-    std::deque<Item> m_items;
+    // A ring of the newest kQueueDepth reports, oldest at m_first: no allocation per report.
+    std::array<Item, kQueueDepth> m_items{};
+    std::size_t m_first = 0;
+    std::size_t m_count = 0;
     bool m_cancelled = false;
     bool m_disconnected = false;
 };

@@ -1,6 +1,8 @@
 #include "gaugearc.h"
 
+#include <QEvent>
 #include <QFontMetrics>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QTimer>
 
@@ -60,8 +62,14 @@ QVector<GaugeSupport::ScaleNumber> GaugeArc::scaleNumbers() const
 GaugeArc::GaugeArc(QWidget *parent) : QWidget(parent), m_glide(this)
 {
     connect(m_glide.timer(), &QTimer::timeout, this, &GaugeArc::updateValue);
-    m_glide.setMovingArea([this] { return movingArea(); });
+    m_glide.setMovingArea([this] {
+        const QRegion area = movingArea().united(m_pointerDrawnArea);
+        m_pointerMoves += area;
+        return area;
+    });
     setFont(arialPoints(7));
+    // Inside a window the gauge paints what lies under it itself (m_background).
+    setAttribute(Qt::WA_OpaquePaintEvent, !isWindow());
 }
 
 QString GaugeArc::valueText() const
@@ -205,7 +213,14 @@ void GaugeArc::setPointerStyle(PointerStyle pointerStyle)
     GaugeSupport::storeAndRepaint(this, m_pointerStyle, pointerStyle);
 }
 
-void GaugeArc::paintEvent(QPaintEvent *)
+bool GaugeArc::event(QEvent *event)
+{
+    if (event->type() == QEvent::ParentChange)
+        setAttribute(Qt::WA_OpaquePaintEvent, !isWindow());
+    return QWidget::event(event);
+}
+
+void GaugeArc::paintEvent(QPaintEvent *event)
 {
     if (width() <= 0 || height() <= 0)
         return;
@@ -213,42 +228,79 @@ void GaugeArc::paintEvent(QPaintEvent *)
     // The pointer is always drawn in the accent colour.
     m_pointerColor = GaugeSupport::accentColor();
 
+    // A paint for anything but pointer moves (the gauge shown, moved, resized or restyled, or
+    // something under it repainted) may find something else under the gauge.
+    const bool pointerMovesOnly = (event->region() - m_pointerMoves).isEmpty();
+    m_pointerMoves = QRegion();
+    const DialLayerSettings settings = dialLayerSettings();
+    if (!pointerMovesOnly || !m_dialLayer.isCurrent(this, settings) ||
+        !GaugeSupport::fitsWidget(m_background, this))
+        m_background = composeBackground(settings);
+
+    // Nothing but the pointer and the value text moves with the value: the rest is one picture.
     QPainter painter(this);
     GaugeSupport::setUpDialPainter(&painter, size());
-    const GaugeSupport::DialScale scale = dialScale();
+    GaugeSupport::drawWholeWidget(&painter, m_background);
+    GaugeSupport::drawPointer(&painter, dialScale(), shownFraction(), PointerShape(m_pointerStyle),
+                              kDial, m_pointerColor);
+    m_pointerDrawnArea = pointerArea();
+    GaugeSupport::drawHub(&painter, kDial, m_pointerColor);
+    m_valueText.draw(&painter, kValueTextRect, arialPixels(35), m_textColor, valueText());
+}
 
-    // Nothing but the pointer and the value text moves with the value: the rest of the dial is
-    // one picture.
-    m_dialLayer.paint(&painter, this, dialLayerSettings(), [&](QPainter *layer) {
+QPixmap GaugeArc::composeBackground(const DialLayerSettings &settings)
+{
+    QPixmap picture = GaugeSupport::renderBackdrop(this);
+    QPainter painter(&picture);
+    GaugeSupport::setUpDialPainter(&painter, size());
+    const GaugeSupport::DialScale scale = dialScale();
+    m_dialLayer.paint(&painter, this, settings, [&](QPainter *layer) {
         drawArc(layer);
         GaugeSupport::drawTicks(layer, scale, kDial, m_scaleColor);
         drawScaleNum(layer);
         drawOutline(layer);
     });
-    GaugeSupport::drawPointer(&painter, scale, shownFraction(), PointerShape(m_pointerStyle), kDial,
-                              m_pointerColor);
-    GaugeSupport::drawHub(&painter, kDial, m_pointerColor);
-    GaugeSupport::drawCentredText(&painter, kValueTextRect, arialPixels(35), m_textColor,
-                                  valueText());
+    return picture;
+}
+
+namespace {
+
+// The painter's transformation for the dial's logical box on a widget of `size`.
+QTransform dialTransform(const QSize &size)
+{
+    QTransform dial;
+    const int side = qMin(size.width(), size.height());
+    dial.translate(size.width() / 2, size.height() / 2);
+    dial.scale(side / 200.0, side / 200.0);
+    return dial;
+}
+
+// `area` in pixels, grown by what antialiased edges reach past the shapes.
+QRect grownToPixels(const QRectF &area)
+{
+    return area.toAlignedRect().adjusted(-2, -2, 2, 2);
+}
+
+} // namespace
+
+QRect GaugeArc::pointerArea() const
+{
+    // Every pointer shape lies along the rotated y axis, out to radius 77 (the ringed indicator's
+    // round cap), and within 8 units of it (the circle); the hub lies within radius 12.
+    const QRectF envelope(-12, -12, 24, 12 + 80);
+    QTransform pointer = dialTransform(size());
+    pointer.rotate(dialScale().startAngle + dialScale().span * shownFraction());
+    return grownToPixels(pointer.mapRect(envelope)) & rect();
 }
 
 QRegion GaugeArc::movingArea() const
 {
-    // The pointer and the hub stay inside the dial's square; the value text stays in its row,
-    // which is taken across the whole width in case a long text overflows the square.
-    QTransform dial;
-    const int side = qMin(width(), height());
-    dial.translate(width() / 2, height() / 2);
-    dial.scale(side / 200.0, side / 200.0);
-    const QRectF square = dial.mapRect(QRectF(-100, -100, 200, 200));
-    QRectF row = dial.mapRect(kValueTextRect);
+    // The value text stays in its row, which is taken across the whole width in case a long text
+    // overflows the dial.
+    QRectF row = dialTransform(size()).mapRect(kValueTextRect);
     row.setLeft(0);
     row.setRight(width());
-    // Antialiased edges reach a little past the shapes.
-    const auto grown = [this](const QRectF &area) {
-        return area.toAlignedRect().adjusted(-2, -2, 2, 2) & rect();
-    };
-    return QRegion(grown(square)).united(grown(row));
+    return QRegion(pointerArea()).united(grownToPixels(row) & rect());
 }
 
 GaugeArc::DialLayerSettings GaugeArc::dialLayerSettings() const

@@ -66,7 +66,8 @@ public:
     // under the centre, and whether the 10 ms step timer is running.
     double shownValue() const { return m_glide.shown(); }
     QString valueText() const;
-    // The part of the gauge a change of the shown value repaints.
+    // Where the pointer at the shown value, the hub and the value text are drawn. A move of the
+    // pointer repaints this and the same area for where the pointer was drawn before.
     QRegion movingArea() const;
     bool isAnimating() const;
 
@@ -104,6 +105,7 @@ Q_SIGNALS:
     void valueChanged(int value);
 
 protected:
+    bool event(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
 
 private:
@@ -111,8 +113,10 @@ private:
     using DialLayerSettings =
         std::tuple<double, double, int, int, int, int, int, QRgb, QRgb, QRgb, int>;
     DialLayerSettings dialLayerSettings() const;
+    QPixmap composeBackground(const DialLayerSettings &settings);
     GaugeSupport::DialScale dialScale() const;
     double shownFraction() const;
+    QRect pointerArea() const;
 
     void drawArc(QPainter *painter);
     void drawScaleNum(QPainter *painter);
@@ -137,5 +141,11 @@ private:
 
     // All but the pointer, hub and value text.
     GaugeSupport::DialLayer<DialLayerSettings> m_dialLayer;
+    // The dial layer over what the window paints under the gauge: all a pointer move repaints
+    // before the pointer, so that the window does not paint its backgrounds under the gauge again.
+    QPixmap m_background;
+    QRegion m_pointerMoves;   // asked to be repainted for pointer moves since the last paint
+    QRect m_pointerDrawnArea; // pointerArea() when the gauge was last painted
+    GaugeSupport::CentredTextCache m_valueText;
     GaugeSupport::PointerGlide m_glide; // where the pointer is drawn; walks toward m_value
 };

@@ -1,9 +1,13 @@
 #include "gaugesupport.h"
 
 #include <QFontMetrics>
+#include <QImage>
 #include <QPainter>
+#include <QTextLayout>
 #include <QTimer>
 #include <QtMath>
+
+#include <unordered_map>
 
 namespace GaugeSupport {
 
@@ -255,6 +259,85 @@ void drawCentredText(QPainter *painter, const QRectF &rect, const QFont &font, c
     painter->restore();
 }
 
+namespace {
+
+// Enough for every whole degree of the widest steering range (1600 degrees).
+constexpr int kMaxKeptLayouts = 2048;
+
+// One line of `text` laid out as QPainter::drawText lays out a line that does not wrap.
+std::unique_ptr<QTextLayout> layOutLine(const QString &text, const QFont &font,
+                                        Qt::LayoutDirection direction)
+{
+    auto layout = std::make_unique<QTextLayout>(text, font);
+    layout->setCacheEnabled(true);
+    QTextOption option;
+    option.setTextDirection(direction);
+    option.setAlignment(Qt::AlignLeft);
+    layout->setTextOption(option);
+    layout->beginLayout();
+    QTextLine line = layout->createLine();
+    line.setLineWidth(0x01000000);
+    line.setPosition(QPointF(0, 0));
+    layout->endLayout();
+    return layout;
+}
+
+bool isPlainLine(const QString &text)
+{
+    for (const QChar c : text) {
+        if (c == QLatin1Char('\n') || c == QLatin1Char('\r') || c == QLatin1Char('\t') ||
+            c == QLatin1Char('&') || c == QChar(ushort(0x9c)))
+            return false;
+    }
+    return !text.isEmpty();
+}
+
+} // namespace
+
+struct CentredTextCache::Layouts
+{
+    QFont font;
+    Qt::LayoutDirection direction = Qt::LeftToRight;
+    std::unordered_map<QString, std::unique_ptr<QTextLayout>> byText;
+};
+
+CentredTextCache::CentredTextCache() : m_layouts(std::make_unique<Layouts>()) {}
+
+CentredTextCache::~CentredTextCache() = default;
+
+void CentredTextCache::draw(QPainter *painter, const QRectF &rect, const QFont &font,
+                            const QColor &color, const QString &text)
+{
+    if (!isPlainLine(text)) {
+        drawCentredText(painter, rect, font, color, text);
+        return;
+    }
+    painter->save();
+    painter->setPen(color);
+    painter->setFont(font);
+    // The painter's font is the one resolved for its device, as QPainter::drawText uses it.
+    Layouts &layouts = *m_layouts;
+    if (!(layouts.font == painter->font()) || layouts.direction != painter->layoutDirection() ||
+        int(layouts.byText.size()) >= kMaxKeptLayouts) {
+        layouts.byText.clear();
+        layouts.font = painter->font();
+        layouts.direction = painter->layoutDirection();
+    }
+    std::unique_ptr<QTextLayout> &layout = layouts.byText[text];
+    if (!layout)
+        layout = layOutLine(text, layouts.font, layouts.direction);
+    const QTextLine line = layout->lineAt(0);
+    const qreal height = line.ascent() + line.descent();
+    const qreal width = line.naturalTextWidth();
+    const qreal top = rect.y() + (rect.height() - height) / 2;
+    const QRectF bounds(rect.x() + (rect.width() - width) / 2, top, width, height);
+    // A text taller or wider than the rectangle is cut to it.
+    if (!rect.contains(bounds))
+        painter->setClipRect(rect, Qt::IntersectClip);
+    line.draw(painter, QPointF(rect.x() + (rect.width() - line.horizontalAdvance()) / 2, top));
+    painter->restore();
+}
+
 void drawOutline(QPainter *painter)
 {
     painter->save();
@@ -281,6 +364,60 @@ QPixmap drawDialPicture(const QWidget *widget, const std::function<void(QPainter
         setUpDialPainter(&painter, widget->size());
         draw(&painter);
     }
+    return picture;
+}
+
+namespace {
+
+// Renders what `source`, a widget of the window, paints inside `place` (in the window's
+// coordinates) onto `painter`, a painter on a picture of the window.
+void renderInto(QPainter *painter, QWidget *source, const QRect &place, QWidget::RenderFlags flags)
+{
+    const QWidget *window = source->window();
+    const QPoint sourceAt = source == window ? QPoint() : source->mapTo(window, QPoint());
+    const QRect area = place.translated(-sourceAt) & source->rect();
+    if (!area.isEmpty())
+        source->render(painter, area.topLeft() + sourceAt, QRegion(area), flags);
+}
+
+} // namespace
+
+QPixmap renderBackdrop(const QWidget *widget)
+{
+    // Rendered at the widget's place on a canvas of the window's size: gradients are computed from
+    // device coordinates, and come out exactly as in the window only at the same coordinates.
+    const QWidget *window = widget->window();
+    const QRect place(widget->mapTo(window, QPoint()), widget->size());
+    const qreal ratio = widget->devicePixelRatioF();
+    QImage canvas(window->size() * ratio, QImage::Format_ARGB32_Premultiplied);
+    canvas.setDevicePixelRatio(ratio);
+    {
+        QPainter painter(&canvas);
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        painter.fillRect(place, Qt::transparent);
+        painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        // The way from the window down to the widget.
+        QVector<QWidget *> way;
+        for (QWidget *step = const_cast<QWidget *>(widget); step;
+             step = step->isWindow() ? nullptr : step->parentWidget())
+            way.prepend(step);
+        for (int level = 0; level + 1 < way.size(); ++level) {
+            QWidget *ancestor = way.at(level);
+            renderInto(&painter, ancestor, place,
+                       level == 0 ? QWidget::DrawWindowBackground : QWidget::RenderFlags());
+            // Children are stacked in the order of the list, the lowest first.
+            for (QObject *child : ancestor->children()) {
+                if (child == way.at(level + 1))
+                    break;
+                auto *sibling = qobject_cast<QWidget *>(child);
+                if (sibling && !sibling->isWindow() && !sibling->isHidden())
+                    renderInto(&painter, sibling, place, QWidget::DrawChildren);
+            }
+        }
+    }
+    const QRect pixels(place.topLeft() * ratio, place.size() * ratio);
+    QPixmap picture = QPixmap::fromImage(canvas.copy(pixels));
+    picture.setDevicePixelRatio(ratio);
     return picture;
 }
 

@@ -16,6 +16,7 @@
 #include <climits>
 #include <cmath>
 #include <functional>
+#include <memory>
 #include <optional>
 
 class QFontMetricsF;
@@ -266,6 +267,26 @@ void drawPointer(QPainter *painter, const DialScale &scale, double fraction, Poi
 // The cap and the centre disc over the pointer's pivot.
 void drawHub(QPainter *painter, const DialGeometry &geometry, const QColor &color);
 
+// Draws single-line texts centred both ways in a rectangle, as QPainter::drawText does with
+// Qt::AlignCenter, keeping each text's layout: shaping a text costs more than drawing it, and a
+// gauge's value text comes back to the same few hundred numbers. Texts with line breaks, tabs or
+// mnemonics are handed to QPainter::drawText.
+class CentredTextCache
+{
+public:
+    CentredTextCache();
+    ~CentredTextCache();
+    CentredTextCache(const CentredTextCache &) = delete;
+    CentredTextCache &operator=(const CentredTextCache &) = delete;
+
+    void draw(QPainter *painter, const QRectF &rect, const QFont &font, const QColor &color,
+              const QString &text);
+
+private:
+    struct Layouts;
+    std::unique_ptr<Layouts> m_layouts;
+};
+
 // `text` centred both ways in `rect`.
 void drawCentredText(QPainter *painter, const QRectF &rect, const QFont &font, const QColor &color,
                      const QString &text);
@@ -279,6 +300,12 @@ bool fitsWidget(const QPixmap &picture, const QWidget *widget);
 // A transparent picture of `widget`'s size and pixel ratio, drawn by `draw` with a painter set up
 // for the logical box.
 QPixmap drawDialPicture(const QWidget *widget, const std::function<void(QPainter *)> &draw);
+
+// What `widget`'s window paints under it, as a picture of the widget's size and pixel ratio: each
+// ancestor's own painting and, at every level, the visible siblings stacked below the way down to
+// the widget, with their children. The widget itself and whatever is stacked above it are left
+// out. Transparent for a widget that is a window.
+QPixmap renderBackdrop(const QWidget *widget);
 
 // `picture` over the whole widget, whatever transformation `painter` is set up with.
 void drawWholeWidget(QPainter *painter, const QPixmap &picture);
@@ -297,11 +324,16 @@ public:
     void paint(QPainter *painter, const QWidget *widget, const Settings &settings,
                const std::function<void(QPainter *)> &draw)
     {
-        if (!m_settings || !(*m_settings == settings) || !fitsWidget(m_picture, widget)) {
+        if (!isCurrent(widget, settings)) {
             m_picture = drawDialPicture(widget, draw);
             m_settings = settings;
         }
         drawWholeWidget(painter, m_picture);
+    }
+    // Whether the picture shows `settings` at `widget`'s size and pixel ratio.
+    bool isCurrent(const QWidget *widget, const Settings &settings) const
+    {
+        return m_settings && *m_settings == settings && fitsWidget(m_picture, widget);
     }
 
 private:
