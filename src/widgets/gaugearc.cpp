@@ -1,8 +1,6 @@
 #include "gaugearc.h"
 
-#include <QEvent>
 #include <QFontMetrics>
-#include <QPaintEvent>
 #include <QPainter>
 #include <QTimer>
 
@@ -62,14 +60,8 @@ QVector<GaugeSupport::ScaleNumber> GaugeArc::scaleNumbers() const
 GaugeArc::GaugeArc(QWidget *parent) : QWidget(parent), m_glide(this)
 {
     connect(m_glide.timer(), &QTimer::timeout, this, &GaugeArc::updateValue);
-    m_glide.setMovingArea([this] {
-        const QRegion area = movingArea().united(m_pointerDrawnArea);
-        m_pointerMoves += area;
-        return area;
-    });
+    m_glide.setMovingArea([this] { return movingArea().united(m_pointerDrawnArea); });
     setFont(arialPoints(7));
-    // Inside a window the gauge paints what lies under it itself (m_background).
-    setAttribute(Qt::WA_OpaquePaintEvent, !isWindow());
 }
 
 QString GaugeArc::valueText() const
@@ -213,14 +205,7 @@ void GaugeArc::setPointerStyle(PointerStyle pointerStyle)
     GaugeSupport::storeAndRepaint(this, m_pointerStyle, pointerStyle);
 }
 
-bool GaugeArc::event(QEvent *event)
-{
-    if (event->type() == QEvent::ParentChange)
-        setAttribute(Qt::WA_OpaquePaintEvent, !isWindow());
-    return QWidget::event(event);
-}
-
-void GaugeArc::paintEvent(QPaintEvent *event)
+void GaugeArc::paintEvent(QPaintEvent *)
 {
     if (width() <= 0 || height() <= 0)
         return;
@@ -228,39 +213,22 @@ void GaugeArc::paintEvent(QPaintEvent *event)
     // The pointer is always drawn in the accent colour.
     m_pointerColor = GaugeSupport::accentColor();
 
-    // A paint for anything but pointer moves (the gauge shown, moved, resized or restyled, or
-    // something under it repainted) may find something else under the gauge.
-    const bool pointerMovesOnly = (event->region() - m_pointerMoves).isEmpty();
-    m_pointerMoves = QRegion();
-    const DialLayerSettings settings = dialLayerSettings();
-    if (!pointerMovesOnly || !m_dialLayer.isCurrent(this, settings) ||
-        !GaugeSupport::fitsWidget(m_background, this))
-        m_background = composeBackground(settings);
-
-    // Nothing but the pointer and the value text moves with the value: the rest is one picture.
+    // Nothing but the pointer and the value text moves with the value: the rest of the dial is
+    // one picture.
     QPainter painter(this);
     GaugeSupport::setUpDialPainter(&painter, size());
-    GaugeSupport::drawWholeWidget(&painter, m_background);
-    GaugeSupport::drawPointer(&painter, dialScale(), shownFraction(), PointerShape(m_pointerStyle),
-                              kDial, m_pointerColor);
-    m_pointerDrawnArea = pointerArea();
-    GaugeSupport::drawHub(&painter, kDial, m_pointerColor);
-    m_valueText.draw(&painter, kValueTextRect, arialPixels(35), m_textColor, valueText());
-}
-
-QPixmap GaugeArc::composeBackground(const DialLayerSettings &settings)
-{
-    QPixmap picture = GaugeSupport::renderBackdrop(this);
-    QPainter painter(&picture);
-    GaugeSupport::setUpDialPainter(&painter, size());
     const GaugeSupport::DialScale scale = dialScale();
-    m_dialLayer.paint(&painter, this, settings, [&](QPainter *layer) {
+    m_dialLayer.paint(&painter, this, dialLayerSettings(), [&](QPainter *layer) {
         drawArc(layer);
         GaugeSupport::drawTicks(layer, scale, kDial, m_scaleColor);
         drawScaleNum(layer);
         drawOutline(layer);
     });
-    return picture;
+    GaugeSupport::drawPointer(&painter, scale, shownFraction(), PointerShape(m_pointerStyle), kDial,
+                              m_pointerColor);
+    m_pointerDrawnArea = pointerArea();
+    GaugeSupport::drawHub(&painter, kDial, m_pointerColor);
+    m_valueText.draw(&painter, kValueTextRect, arialPixels(35), m_textColor, valueText());
 }
 
 namespace {

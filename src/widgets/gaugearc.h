@@ -105,7 +105,6 @@ Q_SIGNALS:
     void valueChanged(int value);
 
 protected:
-    bool event(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
 
 private:
@@ -113,7 +112,6 @@ private:
     using DialLayerSettings =
         std::tuple<double, double, int, int, int, int, int, QRgb, QRgb, QRgb, int>;
     DialLayerSettings dialLayerSettings() const;
-    QPixmap composeBackground(const DialLayerSettings &settings);
     GaugeSupport::DialScale dialScale() const;
     double shownFraction() const;
     QRect pointerArea() const;
@@ -141,10 +139,6 @@ private:
 
     // All but the pointer, hub and value text.
     GaugeSupport::DialLayer<DialLayerSettings> m_dialLayer;
-    // The dial layer over what the window paints under the gauge: all a pointer move repaints
-    // before the pointer, so that the window does not paint its backgrounds under the gauge again.
-    QPixmap m_background;
-    QRegion m_pointerMoves;   // asked to be repainted for pointer moves since the last paint
     QRect m_pointerDrawnArea; // pointerArea() when the gauge was last painted
     GaugeSupport::CentredTextCache m_valueText;
     GaugeSupport::PointerGlide m_glide; // where the pointer is drawn; walks toward m_value

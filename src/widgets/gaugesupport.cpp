@@ -1,7 +1,6 @@
 #include "gaugesupport.h"
 
 #include <QFontMetrics>
-#include <QImage>
 #include <QPainter>
 #include <QTextLayout>
 #include <QTimer>
@@ -364,60 +363,6 @@ QPixmap drawDialPicture(const QWidget *widget, const std::function<void(QPainter
         setUpDialPainter(&painter, widget->size());
         draw(&painter);
     }
-    return picture;
-}
-
-namespace {
-
-// Renders what `source`, a widget of the window, paints inside `place` (in the window's
-// coordinates) onto `painter`, a painter on a picture of the window.
-void renderInto(QPainter *painter, QWidget *source, const QRect &place, QWidget::RenderFlags flags)
-{
-    const QWidget *window = source->window();
-    const QPoint sourceAt = source == window ? QPoint() : source->mapTo(window, QPoint());
-    const QRect area = place.translated(-sourceAt) & source->rect();
-    if (!area.isEmpty())
-        source->render(painter, area.topLeft() + sourceAt, QRegion(area), flags);
-}
-
-} // namespace
-
-QPixmap renderBackdrop(const QWidget *widget)
-{
-    // Rendered at the widget's place on a canvas of the window's size: gradients are computed from
-    // device coordinates, and come out exactly as in the window only at the same coordinates.
-    const QWidget *window = widget->window();
-    const QRect place(widget->mapTo(window, QPoint()), widget->size());
-    const qreal ratio = widget->devicePixelRatioF();
-    QImage canvas(window->size() * ratio, QImage::Format_ARGB32_Premultiplied);
-    canvas.setDevicePixelRatio(ratio);
-    {
-        QPainter painter(&canvas);
-        painter.setCompositionMode(QPainter::CompositionMode_Source);
-        painter.fillRect(place, Qt::transparent);
-        painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-        // The way from the window down to the widget.
-        QVector<QWidget *> way;
-        for (QWidget *step = const_cast<QWidget *>(widget); step;
-             step = step->isWindow() ? nullptr : step->parentWidget())
-            way.prepend(step);
-        for (int level = 0; level + 1 < way.size(); ++level) {
-            QWidget *ancestor = way.at(level);
-            renderInto(&painter, ancestor, place,
-                       level == 0 ? QWidget::DrawWindowBackground : QWidget::RenderFlags());
-            // Children are stacked in the order of the list, the lowest first.
-            for (QObject *child : ancestor->children()) {
-                if (child == way.at(level + 1))
-                    break;
-                auto *sibling = qobject_cast<QWidget *>(child);
-                if (sibling && !sibling->isWindow() && !sibling->isHidden())
-                    renderInto(&painter, sibling, place, QWidget::DrawChildren);
-            }
-        }
-    }
-    const QRect pixels(place.topLeft() * ratio, place.size() * ratio);
-    QPixmap picture = QPixmap::fromImage(canvas.copy(pixels));
-    picture.setDevicePixelRatio(ratio);
     return picture;
 }
 

@@ -301,12 +301,6 @@ bool fitsWidget(const QPixmap &picture, const QWidget *widget);
 // for the logical box.
 QPixmap drawDialPicture(const QWidget *widget, const std::function<void(QPainter *)> &draw);
 
-// What `widget`'s window paints under it, as a picture of the widget's size and pixel ratio: each
-// ancestor's own painting and, at every level, the visible siblings stacked below the way down to
-// the widget, with their children. The widget itself and whatever is stacked above it are left
-// out. Transparent for a widget that is a window.
-QPixmap renderBackdrop(const QWidget *widget);
-
 // `picture` over the whole widget, whatever transformation `painter` is set up with.
 void drawWholeWidget(QPainter *painter, const QPixmap &picture);
 

@@ -6,7 +6,10 @@
 #include "gaugesimple.h"
 
 #include <QImage>
+#include <QLabel>
 #include <QPainter>
+#include <QRegularExpression>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -79,6 +82,9 @@ private Q_SLOTS:
     void ticksMajorLongerThanMinor();
     void settingRedrawsTheDial_data();
     void settingRedrawsTheDial();
+    void wheelOnAPageLooksFresh_data();
+    void wheelOnAPageLooksFresh();
+    void keptTextLayoutsDrawAsDrawText();
 };
 
 // A gauge keeps its dial as a picture: after any setting it shows changes, it must look like a
@@ -286,6 +292,101 @@ void TestGauges::ticksMajorLongerThanMinor()
     QVERIFY(inked(8, 100));                     // the minor at radius 92
     QVERIFY(!inked(20, 100));                   // but not at 80
     QVERIFY(!inked(180, 100));                  // nothing beyond the scale
+}
+
+// The wheel gauge paints what lies under it from a picture it keeps and repaints only where its
+// pointer and value text were and are: after any changes, what the window shows (its backing
+// store) must be what a window built in the final state shows.
+void TestGauges::wheelOnAPageLooksFresh_data()
+{
+    QTest::addColumn<QStringList>("steps"); // value:V, page:COLOUR (page style), title:TEXT
+    const auto row = [](const char *tag, const char *steps) {
+        QTest::newRow(tag) << QString::fromLatin1(steps).split(QLatin1Char(' '));
+    };
+    row("pointer sweeps", "value:-400 value:30 value:450 value:-1 value:1600");
+    row("text widths", "value:-1600 value:7 value:-88 value:1234");
+    row("page restyled", "value:90 page:#402020 value:-90");
+    row("title under the gauge", "value:200 title:Orvex title:Manager value:-5");
+}
+
+void TestGauges::wheelOnAPageLooksFresh()
+{
+    QFETCH(QStringList, steps);
+    struct Page
+    {
+        QWidget window;
+        QLabel *title = new QLabel(QStringLiteral("Torvane"), &window);
+        GaugeArc *gauge = new GaugeArc(&window);
+        explicit Page(const QStringList &steps)
+        {
+            window.setObjectName(QStringLiteral("page"));
+            window.resize(500, 320);
+            title->setGeometry(100, 0, 300, 70);
+            title->setStyleSheet(QStringLiteral("color: white; font-size: 35px;"));
+            gauge->setGeometry(40, 40, 381, 261);
+            gauge->setAnimation(false);
+            gauge->setRange(-1600, 1600);
+            // Only the last page style: Qt keeps the first one parsed for a widget restyled
+            // before it is shown.
+            const QStringList styles = QStringList(QStringLiteral("page:#283345")) +
+                                       steps.filter(QRegularExpression(QStringLiteral("^page:")));
+            apply(styles.last());
+            for (const QString &step : steps)
+                if (!step.startsWith(QLatin1String("page:")))
+                    apply(step);
+        }
+        void apply(const QString &step)
+        {
+            const QString what = step.section(QLatin1Char(':'), 0, 0);
+            const QString argument = step.section(QLatin1Char(':'), 1);
+            if (what == QLatin1String("value"))
+                gauge->setValue(argument.toDouble());
+            else if (what == QLatin1String("title"))
+                title->setText(argument);
+            else
+                window.setStyleSheet(
+                    QStringLiteral("#page{background: qlineargradient(x1:0, "
+                                   "y1:0, x2:0, y2:1, stop:0 %1, stop:1 #020407);}")
+                        .arg(argument));
+        }
+        QImage shown()
+        {
+            QCoreApplication::processEvents();
+            return window.screen()->grabWindow(window.winId()).toImage();
+        }
+    };
+    Page changed({});
+    changed.window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&changed.window));
+    for (const QString &step : steps) {
+        changed.apply(step);
+        changed.shown();
+    }
+    Page fresh(steps);
+    fresh.window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&fresh.window));
+    QVERIFY(changed.shown() == fresh.shown());
+}
+
+// The gauge's value text keeps its layouts; drawn from them it must be what QPainter::drawText
+// draws, fitting or cut to its rectangle.
+void TestGauges::keptTextLayoutsDrawAsDrawText()
+{
+    GaugeSupport::CentredTextCache kept;
+    const QFont font(QStringLiteral("Arial"), 26);
+    for (const QRectF &rect : {QRectF(20, 30, 160, 40), QRectF(60, 40, 50, 12)}) {
+        for (const QString &text : {QStringLiteral("-1600"), QStringLiteral("7"),
+                                    QStringLiteral("123.5"), QStringLiteral("-1600")}) {
+            QImage cached(200, 100, QImage::Format_ARGB32_Premultiplied);
+            cached.fill(Qt::black);
+            QImage direct = cached;
+            QPainter onCached(&cached), onDirect(&direct);
+            kept.draw(&onCached, rect, font, Qt::white, text);
+            GaugeSupport::drawCentredText(&onDirect, rect, font, Qt::white, text);
+            onCached.end(), onDirect.end();
+            QVERIFY2(cached == direct, qPrintable(text));
+        }
+    }
 }
 
 QTEST_MAIN(TestGauges)
