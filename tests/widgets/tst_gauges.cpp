@@ -369,14 +369,15 @@ void TestGauges::wheelOnAPageLooksFresh()
 }
 
 // The gauge's value text keeps its layouts; drawn from them it must be what QPainter::drawText
-// draws, fitting or cut to its rectangle.
+// draws, fitting or cut to its rectangle, and a text of two lines is left to drawText.
 void TestGauges::keptTextLayoutsDrawAsDrawText()
 {
     GaugeSupport::CentredTextCache kept;
     const QFont font(QStringLiteral("Arial"), 26);
     for (const QRectF &rect : {QRectF(20, 30, 160, 40), QRectF(60, 40, 50, 12)}) {
-        for (const QString &text : {QStringLiteral("-1600"), QStringLiteral("7"),
-                                    QStringLiteral("123.5"), QStringLiteral("-1600")}) {
+        for (const QString &text :
+             {QStringLiteral("-1600"), QStringLiteral("7"), QStringLiteral("123.5"),
+              QStringLiteral("12\n34"), QStringLiteral("-1600")}) {
             QImage cached(200, 100, QImage::Format_ARGB32_Premultiplied);
             cached.fill(Qt::black);
             QImage direct = cached;
