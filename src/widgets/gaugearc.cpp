@@ -256,8 +256,9 @@ QRect GaugeArc::pointerArea() const
     // Every pointer shape lies along the rotated y axis, out to radius 77 (the ringed indicator's
     // round cap), and within 8 units of it (the circle); the hub lies within radius 12.
     const QRectF envelope(-12, -12, 24, 12 + 80);
+    const GaugeSupport::DialScale scale = dialScale();
     QTransform pointer = dialTransform(size());
-    pointer.rotate(dialScale().startAngle + dialScale().span * shownFraction());
+    pointer.rotate(scale.startAngle + scale.span * shownFraction());
     return grownToPixels(pointer.mapRect(envelope)) & rect();
 }
 

@@ -318,16 +318,11 @@ public:
     void paint(QPainter *painter, const QWidget *widget, const Settings &settings,
                const std::function<void(QPainter *)> &draw)
     {
-        if (!isCurrent(widget, settings)) {
+        if (!m_settings || !(*m_settings == settings) || !fitsWidget(m_picture, widget)) {
             m_picture = drawDialPicture(widget, draw);
             m_settings = settings;
         }
         drawWholeWidget(painter, m_picture);
-    }
-    // Whether the picture shows `settings` at `widget`'s size and pixel ratio.
-    bool isCurrent(const QWidget *widget, const Settings &settings) const
-    {
-        return m_settings && *m_settings == settings && fitsWidget(m_picture, widget);
     }
 
 private:
