@@ -35,25 +35,6 @@ QString statusName(quint16 code, int languageIndex)
                 : QStringLiteral("?");
 }
 
-// Why a profile given to --diff cannot be compared, in the words a load from the list uses.
-QString refusal(const profiles::CheckedProfile &checked, const QString &path)
-{
-    switch (checked.verdict) {
-    case profiles::ProfileVerdict::Loadable:
-        return QString();
-    case profiles::ProfileVerdict::Unreadable:
-        return messageText(language::ProfileUnreadableMessage).arg(path);
-    case profiles::ProfileVerdict::Unmarked:
-        return messageText(language::ProfileUnmarkedMessage).arg(path);
-    case profiles::ProfileVerdict::Foreign:
-        return messageText(language::ProfileForeignMessage).arg(path);
-    case profiles::ProfileVerdict::Damaged:
-        return messageText(language::DamagedProfileMessage)
-            .arg(checked.missingKeys.join(QLatin1Char('\n')));
-    }
-    return QString();
-}
-
 } // namespace
 
 QJsonObject CommandResult::toJson() const
@@ -261,7 +242,7 @@ void CommandRunner::diff()
         const QString path = profilePath(operand);
         const profiles::CheckedProfile checked = profiles::checkProfile(path);
         if (checked.verdict != profiles::ProfileVerdict::Loadable) {
-            finish(ExitFailed, QString(), refusal(checked, path));
+            finish(ExitFailed, QString(), language::profileRefusalText(checked, path));
             return;
         }
         sides[i] = checked.values;

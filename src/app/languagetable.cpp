@@ -1,6 +1,9 @@
 #include "languagetable.h"
 
+#include "parameterprofile.h"
+
 #include <QCoreApplication>
+#include <QDir>
 #include <QLocale>
 
 namespace language {
@@ -145,6 +148,26 @@ QString messageText(const Message &message)
 {
     const bool chinese = QLocale().language() == QLocale::Chinese;
     return QCoreApplication::translate("Widget", chinese ? message.chinese : message.english);
+}
+
+QString profileRefusalText(const profiles::CheckedProfile &checked, const QString &path)
+{
+    const QString name = QDir::toNativeSeparators(path);
+    switch (checked.verdict) {
+    case profiles::ProfileVerdict::Loadable:
+        return QString();
+    case profiles::ProfileVerdict::Unreadable:
+        return messageText(ProfileUnreadableMessage).arg(name);
+    case profiles::ProfileVerdict::Unmarked:
+        return messageText(ProfileUnmarkedMessage).arg(name);
+    case profiles::ProfileVerdict::Foreign:
+        return messageText(ProfileForeignMessage).arg(name);
+    case profiles::ProfileVerdict::Damaged:
+        return messageText(DamagedProfileMessage).arg(checked.missingKeys.join(QLatin1Char('\n')));
+    case profiles::ProfileVerdict::Invalid:
+        return messageText(InvalidProfileMessage).arg(checked.badValues.join(QLatin1Char('\n')));
+    }
+    return QString();
 }
 
 } // namespace language

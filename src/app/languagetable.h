@@ -13,6 +13,10 @@
 
 #include <array>
 
+namespace profiles {
+struct CheckedProfile;
+}
+
 namespace language {
 
 // The items of the form's language combo box.
@@ -80,6 +84,9 @@ struct Message
 };
 // The text of `message` for the system locale (a default-constructed QLocale).
 QString messageText(const Message &message);
+// Why the profile at `path` is refused, for a box or a command's error stream; empty when it
+// may be loaded.
+QString profileRefusalText(const profiles::CheckedProfile &checked, const QString &path);
 
 // clang-format off
 // The title of every information box.
@@ -129,6 +136,13 @@ constexpr Message FactoryResetLinkLostMessage{
 // %1: the missing keys, one "group/key" per line.
 constexpr Message DamagedProfileMessage{"该配置文件已损坏，未载入。缺少：\n%1",
                                         "This profile is damaged and was not loaded. Missing:\n%1"};
+// What an undo or redo of the base changed; %1: "WheelSpring 33 → 26, …".
+constexpr Message UndoneMessage{"已撤销：%1", "Undone: %1"};
+constexpr Message RedoneMessage{"已重做：%1", "Redone: %1"};
+// %1: one "group/key=value [minimum..maximum]" per line.
+constexpr Message InvalidProfileMessage{
+    "该配置文件含有基座无法接受的数值，未载入，也未发送任何设置：\n%1",
+    "This profile holds values the wheel base cannot take; nothing was loaded or sent:\n%1"};
 // clang-format on
 
 // clang-format off

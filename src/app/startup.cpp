@@ -2,15 +2,21 @@
 
 #include "commandprocess.h"
 #include "commandrunner.h"
+#include "signalrelay.h"
 #include "singleinstance.h"
 #include "widget.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLocale>
+#include <QLoggingCategory>
 #include <QMessageBox>
+#include <QPointer>
 #include <QTextCodec>
 
 #include <memory>
+
+Q_LOGGING_CATEGORY(lcStartup, "velorax.ui.startup")
 
 namespace {
 
@@ -71,7 +77,28 @@ int runApplication(int argc, char **argv, const StartupHooks &hooks)
     if (hooks.beforeWindow)
         hooks.beforeWindow();
 
+    // SIGTERM and SIGINT close the window as Escape does: what is pending reaches the base
+    // first. The relay is a child of the application object, so it goes before the event
+    // dispatcher does and gives the signals their previous actions back; a second signal while
+    // the first is handled ends the process at once.
+    QPointer<Widget> shownWindow;
+    auto *relay = new SignalRelay(
+        [&shownWindow](int) {
+            qCDebug(lcStartup) << "quit signal received";
+            if (shownWindow)
+                QCoreApplication::postEvent(
+                    shownWindow, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+            else
+                QCoreApplication::quit();
+        },
+        application.get());
+    if (!relay->install(true)) {
+        qCDebug(lcStartup) << "cannot watch for quit signals";
+        delete relay;
+    }
+
     auto window = std::make_unique<Widget>();
+    shownWindow = window.get();
     // Edition and language before show(): restyled after it, every widget
     // already polished would be polished again before the first frame.
     window->Slot_FilterVersionColtrol(locale.language());

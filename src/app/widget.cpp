@@ -7,13 +7,13 @@
 #include "inifile.h"
 #include "parameters.h"
 #include "platform.h"
+#include "rangevalidator.h"
 #include "reports.h"
 #include "txtfile.h"
 #include "usbthread.h"
 #include "velorax_resources.h"
 
 #include <QApplication>
-#include <QIntValidator>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QLoggingCategory>
@@ -21,6 +21,7 @@
 #include <QTranslator>
 
 #include <algorithm>
+#include <vector>
 
 Q_LOGGING_CATEGORY(lcUi, "velorax.ui")
 
@@ -55,25 +56,22 @@ Widget::Widget(QWidget *parent)
     ui->retranslateUi(this);
 
     // One validator per range; the catalogue says which line edit takes which.
-    m_angleValidator = new QIntValidator(0, 1600, this);
-    m_validator0to4095 = new QIntValidator(0, 4095, this);
-    m_validator0to100 = new QIntValidator(0, 100, this);
-    m_validatorPlusMinus100 = new QIntValidator(-100, 100, this);
-    auto *validator0to200 = new QIntValidator(0, 200, this);
-    const std::initializer_list<QIntValidator *> validators{
-        m_angleValidator, m_validator0to4095, m_validator0to100, m_validatorPlusMinus100,
-        validator0to200};
+    std::vector<RangeValidator *> validators;
     for (const protocol::ValidatorAssignment &assignment : protocol::validatorAssignments()) {
-        auto *edit = findChild<QLineEdit *>(assignment.lineEdit);
-        const auto validator =
-            std::find_if(validators.begin(), validators.end(), [&](const QIntValidator *v) {
+        const auto found =
+            std::find_if(validators.begin(), validators.end(), [&](const RangeValidator *v) {
                 return v->bottom() == assignment.range.minimum &&
                        v->top() == assignment.range.maximum;
             });
-        if (edit && validator != validators.end())
-            edit->setValidator(*validator);
+        RangeValidator *validator =
+            found != validators.end()
+                ? *found
+                : validators.emplace_back(
+                      new RangeValidator(assignment.range.minimum, assignment.range.maximum, this));
+        if (auto *edit = findChild<QLineEdit *>(assignment.lineEdit))
+            edit->setValidator(validator);
         else
-            qCWarning(lcUi) << "no validator for" << assignment.lineEdit;
+            qCWarning(lcUi) << "no line edit" << assignment.lineEdit << "for its validator";
     }
 
     m_iniFile = new IniFile(this);
@@ -113,6 +111,9 @@ Widget::Widget(QWidget *parent)
     m_gameSendTimer = makeTimer(this, kSendDebounceMs);
     m_gameSendTimer->setTimerType(Qt::PreciseTimer);
     connect(m_gameSendTimer, &QTimer::timeout, this, &Widget::SetSendGamesData);
+
+    // However the event loop ends (a quit signal included), what is pending goes out first.
+    connect(qApp, &QCoreApplication::aboutToQuit, this, &Widget::sendPendingChanges);
 
     ui->ForceFeedback->hide();
     m_readRequestByte = protocol::ReadRequestValue;
@@ -156,6 +157,7 @@ void Widget::keyPressEvent(QKeyEvent *event)
 {
     switch (event->key()) {
     case Qt::Key_Escape:
+        sendPendingChanges();
         closeReadHandle();
         QCoreApplication::quit();
         break;
@@ -164,6 +166,7 @@ void Widget::keyPressEvent(QKeyEvent *event)
         Slot_SengDataFromkeyPressEvent();
         break;
     default:
+        m_enterField = nullptr;
         event->ignore();
         break;
     }
@@ -171,8 +174,10 @@ void Widget::keyPressEvent(QKeyEvent *event)
 
 void Widget::Slot_CloseApplication()
 {
-    // Closing the read handle first lets the reader end; the event loop then
-    // returns 0 and the window is torn down in order instead of being abandoned.
+    // What is pending reaches the base before the link closes. Closing the read handle first
+    // lets the reader end; the event loop then returns 0 and the window is torn down in order
+    // instead of being abandoned.
+    sendPendingChanges();
     closeReadHandle();
     QCoreApplication::exit(0);
 }

@@ -17,7 +17,6 @@
 #include <optional>
 #include <string>
 
-class QIntValidator;
 class QLabel;
 class QLineEdit;
 class QSlider;
@@ -206,6 +205,21 @@ private:
     };
     void onSliderValueChanged(SendGroup group, int position, int value);
     void onFieldTextChanged(SendGroup group, int position, const QString &text);
+    // Commitments (widget_binding.cpp): what each parameter was last set to by the user (a
+    // slider moved, a field's text taken with Enter or on leaving it, a selector chosen), a
+    // profile load, an undo step or the base's read-back. Every send carries these values,
+    // never a control's state, so a half-typed field never reaches the base.
+    void commit(protocol::Parameter parameter, int value);
+    void commitField(QLineEdit *edit);
+    // Shows the committed value in the parameter's controls without committing or arming.
+    void showCommitted(protocol::Parameter parameter);
+    // The bound field's parameter; none for any other widget.
+    std::optional<protocol::Parameter> fieldParameter(const QObject *widget) const;
+    bool holdsTyping(const QObject *widget) const;
+    bool ignoresWheel(const QObject *watched) const;
+    // Sends every group whose committed values have not gone out yet (before a store, a factory
+    // reset, a profile save or load, and when the window closes).
+    void sendPendingChanges();
     static protocol::Parameter parameterAt(SendGroup group, int position);
     QTimer *sendTimer(SendGroup group) const;
     bool &sendArmed(SendGroup group);
@@ -221,12 +235,13 @@ private:
     bool baseValuesKnown(protocol::ParameterGroup group) const;
     void noteValueSet(protocol::Parameter parameter);
     void sendHeldBackValues(protocol::ParameterGroup group);
+    void sendGroup(protocol::ParameterGroup group);
+    void noteGroupSent(protocol::ParameterGroup group, const protocol::ParameterValues &values);
     void onLinkDown();
     // Gives the link lamps, or every header lamp when `linkLampsOnly` is false, `style`.
     void setHeaderLamps(const char *style, bool linkLampsOnly);
     void endFactoryResetWait(bool linkLost);
-    void showBaseValue(const protocol::ParameterInfo *parameter, QSlider *slider, QLineEdit *edit,
-                       int value);
+    void showBaseValue(const protocol::ParameterInfo *parameter, int value);
     void showPilotLamps(int statusCode);
     void showButtonLeds(quint64 buttons);
     void applyEditionStyles();
@@ -244,11 +259,17 @@ private:
     void noteUserChange(protocol::ParameterGroup group);
     void noteSent(protocol::ParameterGroup group, const protocol::ParameterValues &values);
     void pushUndoStep(const protocol::ParameterValues &before, quint32 parameters, int origin);
-    void sendForUndo(const protocol::ParameterValues &values, quint32 parameters);
+    void sendForUndo(const protocol::ParameterValues &values, const protocol::ParameterValues &from,
+                     quint32 parameters, bool undone);
+    QString historyNoteText(const protocol::ParameterValues &values,
+                            const protocol::ParameterValues &from, quint32 parameters,
+                            bool undone) const;
+    void showHistoryNote(const QString &text);
+    QLabel *m_historyNote = nullptr;
+    QTimer *m_historyNoteTimer = nullptr;
     void showValues(const protocol::ParameterValues &values, quint32 parameters);
     void loadIntoForm(const protocol::ParameterValues &values);
     bool canShow(const protocol::ParameterInfo &info, int value) const;
-    void showParameter(const protocol::ParameterInfo &info, int value);
     QUndoStack *m_undoStack = nullptr;
     // The last read-back on this link, and what the base has: the read-back with every
     // accepted send laid over it. Bit p of a mask stands for protocol::Parameter p.
@@ -281,7 +302,6 @@ private:
     QTimer *m_machineSendTimer = nullptr;
     QTimer *m_gameSendTimer = nullptr;
     QTranslator *m_translator = nullptr;
-    QIntValidator *m_angleValidator = nullptr;
     QLocale m_locale;
     HelpText *m_helpText = nullptr;
     bool m_deviceFound = false;
@@ -304,9 +324,6 @@ private:
     QString m_dataProfilePath;
     QString m_productIdText;
     QByteArray m_liveReport;
-    QIntValidator *m_validator0to100 = nullptr;
-    QIntValidator *m_validatorPlusMinus100 = nullptr;
-    QIntValidator *m_validator0to4095 = nullptr;
     QMutex m_reportMutex;
     bool m_featureSendBusy = false;
 
@@ -334,6 +351,11 @@ private:
     quint32 m_knownValues = 0;
     quint32 m_heldBackValues = 0;
     bool m_applyingBaseValues = false;
+    protocol::ParameterValues m_committedValues;
+    quint32 m_unsentGroups = 0; // bit per ParameterGroup: committed values not sent yet
+    bool m_showingCommitted = false;
+    // The bound field an Enter came from, taken by the Enter handler.
+    QLineEdit *m_enterField = nullptr;
     int m_refusedInARow = 0;
     bool m_refusalNoticeShown = false;
     QTimer *m_factoryResetTimer = nullptr;

@@ -6,14 +6,17 @@
 #include "widget.h"
 
 #include "indicators.h"
+#include "parameterbits.h"
 #include "parameters.h"
+#include "rangevalidator.h"
 #include "reports.h"
 
-#include <QIntValidator>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QLocale>
 #include <QLoggingCategory>
 #include <QMessageBox>
+#include <QScopedValueRollback>
 #include <QSlider>
 #include <QStackedWidget>
 #include <QTimer>
@@ -65,20 +68,14 @@ QStringList axisGaugeNames()
     return names;
 }
 
-// `text` as a number by the rules of the validator of `edit` (its locale,
-// no group separators); none for text that is no number yet (empty, a lone
-// sign) or that the validator refuses. A number outside the range is given
-// as it is: the slider takes the nearest value it can hold.
-std::optional<int> typedNumber(const QLineEdit *edit, QString text)
+// `text` as a number by the rules of the field's validator; none for text that is no number
+// yet (empty, a lone sign) or that the validator refuses.
+std::optional<int> typedNumber(const QLineEdit *edit, const QString &text)
 {
-    const auto *validator = edit ? qobject_cast<const QIntValidator *>(edit->validator()) : nullptr;
-    if (validator) {
-        int cursor = 0;
-        if (validator->validate(text, cursor) == QValidator::Invalid)
-            return std::nullopt;
-    }
+    if (const auto *validator = qobject_cast<const RangeValidator *>(edit->validator()))
+        return validator->number(text);
     bool ok = false;
-    const int value = validator ? validator->locale().toInt(text, &ok) : text.toInt(&ok, 10);
+    const int value = text.toInt(&ok, 10);
     return ok ? std::optional<int>(value) : std::nullopt;
 }
 
@@ -118,14 +115,6 @@ void Widget::ListOfSliderAndLine()
 
 void Widget::ProgressToLinedata()
 {
-    // A group separator is no part of a number here: "1,600" would otherwise
-    // pass the validator and convert to nothing.
-    for (QIntValidator *validator : findChildren<QIntValidator *>()) {
-        QLocale locale = validator->locale();
-        locale.setNumberOptions(locale.numberOptions() | QLocale::RejectGroupSeparator);
-        validator->setLocale(locale);
-    }
-
     // Each pair is bound by position; the handlers run at once, on the GUI
     // thread, with the sending control as context. Each field starts with its
     // slider's value.
@@ -145,11 +134,25 @@ void Widget::ProgressToLinedata()
     };
     bindGroup(SendGroup::Machine, m_machineSliders, m_machineEdits);
     bindGroup(SendGroup::Game, m_gameSlidersSendOrder, m_gameEditsSendOrder);
+    // Until the base is read, the committed values are what the form starts with; none of
+    // them is sent before the base's own are known.
+    for (const protocol::ParameterInfo &info : protocol::parameterTable())
+        m_committedValues.setValue(info.parameter, info.formValue);
 
-    connect(ui->colorComboBox, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
-            &Widget::EightZeroZeroFour);
-    connect(ui->colorComboBox_2, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
-            &Widget::EightZeroZeroFour);
+    // A choice made while combo sends are armed is the user's: committed, then sent.
+    for (const protocol::ParameterInfo *info : protocol::choiceParameters()) {
+        auto *combo = findChild<QComboBox *>(QLatin1String(info->controls.combo));
+        const protocol::Parameter parameter = info->parameter;
+        connect(combo, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
+                [this, parameter](int index) {
+                    if (!m_comboSendArmed || m_applyingBaseValues || m_showingCommitted)
+                        return;
+                    noteValueSet(parameter);
+                    commit(parameter, index);
+                });
+        connect(combo, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
+                &Widget::EightZeroZeroFour);
+    }
     connect(ui->comboBox, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
             &Widget::SetWidgetLanguage);
     // After the pair binding: an Angle change updates its field and timer
@@ -176,11 +179,16 @@ void Widget::onSliderValueChanged(SendGroup group, int position, int value)
 {
     const QList<QLineEdit *> &edits =
         group == SendGroup::Machine ? m_machineEdits : m_gameEditsSendOrder;
-    noteValueSet(parameterAt(group, position));
-    // Re-enters onFieldTextChanged when the text changes, which disarms the
-    // group; arming it afterwards makes the slider's change the one that counts.
+    // Re-enters onFieldTextChanged when the text changes (a typed number the slider clamped
+    // is replaced by the limit at once).
     if (QLineEdit *edit = edits.value(position))
         edit->setText(QString::number(value));
+    // A slider that follows typed text, a shown value or the base's is no commitment.
+    if (m_showingCommitted || m_applyingBaseValues)
+        return;
+    const protocol::Parameter parameter = parameterAt(group, position);
+    noteValueSet(parameter);
+    commit(parameter, value);
     if (QTimer *timer = sendTimer(group))
         timer->start();
     sendArmed(group) = true;
@@ -192,17 +200,86 @@ void Widget::onFieldTextChanged(SendGroup group, int position, const QString &te
         group == SendGroup::Machine ? m_machineSliders : m_gameSlidersSendOrder;
     const QList<QLineEdit *> &edits =
         group == SendGroup::Machine ? m_machineEdits : m_gameEditsSendOrder;
-    // Only a number moves the slider: an empty field or a lone "-" waits for
-    // the rest, so "-20" typed over "50" is -20. The slider clamps; when that
-    // changes its value, its handler writes the clamped value into the field.
+    // The slider follows a number as it is typed (an empty field or a lone "-" waits for the
+    // rest, so "-20" typed over "50" is -20); nothing is committed until Enter or until the
+    // field is left. The slider clamps; when that changes its value, its handler writes the
+    // clamped value into the field.
     QSlider *slider = sliders.value(position);
-    if (const std::optional<int> value = typedNumber(edits.value(position), text);
+    QLineEdit *edit = edits.value(position);
+    if (const std::optional<int> value = edit ? typedNumber(edit, text) : std::nullopt;
         slider && value) {
-        noteValueSet(parameterAt(group, position));
+        const QScopedValueRollback<bool> following(m_showingCommitted, true);
         slider->setValue(*value);
     }
-    // Typed or read-back values are not sent by themselves: Enter sends them.
-    sendArmed(group) = false;
+    // Values from the base are not sent back to it.
+    if (m_applyingBaseValues)
+        sendArmed(group) = false;
+}
+
+void Widget::commit(protocol::Parameter parameter, int value)
+{
+    if (m_committedValues.value(parameter) == value)
+        return;
+    m_committedValues.setValue(parameter, value);
+    m_unsentGroups |= 1u << static_cast<int>(protocol::parameterInfo(parameter).group);
+}
+
+void Widget::commitField(QLineEdit *edit)
+{
+    const std::optional<protocol::Parameter> parameter = fieldParameter(edit);
+    if (!parameter)
+        return;
+    // Text past either end of the range becomes that end; text that is no number yet (empty,
+    // a lone "-") is no commitment: the field shows the committed value again.
+    if (const std::optional<int> typed = typedNumber(edit, edit->text())) {
+        noteValueSet(*parameter);
+        commit(*parameter, protocol::parameterInfo(*parameter).range.bounded(*typed));
+    }
+    showCommitted(*parameter);
+}
+
+void Widget::showCommitted(protocol::Parameter parameter)
+{
+    const protocol::ParameterInfo &info = protocol::parameterInfo(parameter);
+    const int value = m_committedValues.value(parameter);
+    const QScopedValueRollback<bool> showing(m_showingCommitted, true);
+    if (info.group == protocol::ParameterGroup::Choice) {
+        auto *combo = findChild<QComboBox *>(QLatin1String(info.controls.combo));
+        if (combo && value >= 0 && value < combo->count())
+            combo->setCurrentIndex(value);
+        return;
+    }
+    if (auto *edit = findChild<QLineEdit *>(QLatin1String(info.controls.lineEdit)))
+        edit->setText(QString::number(value));
+    if (auto *slider = findChild<QSlider *>(QLatin1String(info.controls.slider)))
+        slider->setValue(value);
+}
+
+std::optional<protocol::Parameter> Widget::fieldParameter(const QObject *widget) const
+{
+    const auto *edit = qobject_cast<const QLineEdit *>(widget);
+    if (const int at = m_machineEdits.indexOf(const_cast<QLineEdit *>(edit)); edit && at >= 0)
+        return parameterAt(SendGroup::Machine, at);
+    if (const int at = m_gameEditsSendOrder.indexOf(const_cast<QLineEdit *>(edit)); edit && at >= 0)
+        return parameterAt(SendGroup::Game, at);
+    return std::nullopt;
+}
+
+bool Widget::holdsTyping(const QObject *widget) const
+{
+    const std::optional<protocol::Parameter> parameter = fieldParameter(widget);
+    return parameter && static_cast<const QLineEdit *>(widget)->text() !=
+                            QString::number(m_committedValues.value(*parameter));
+}
+
+bool Widget::ignoresWheel(const QObject *watched) const
+{
+    // A wheel turn over a selector or the profile list changes nothing; over a slider it counts
+    // only once the slider has the focus (clicked or tabbed to), so that a stray turn while
+    // the pointer passes by sends nothing.
+    if (const auto *slider = qobject_cast<const QSlider *>(watched))
+        return !slider->hasFocus();
+    return qobject_cast<const QComboBox *>(watched) != nullptr;
 }
 
 void Widget::Slot_SetLabelStyle()
@@ -271,7 +348,11 @@ void Widget::onEditLineEdit(int index, int value)
             return;
         }
     }
-    edit->setText(QString::number(value));
+    // A value set this way is a commitment, sent as a slider move is.
+    const protocol::Parameter parameter = parameterAt(SendGroup::Machine, index);
+    noteValueSet(parameter);
+    commit(parameter, protocol::parameterInfo(parameter).range.bounded(value));
+    showCommitted(parameter);
     if (m_machineSendTimer)
         m_machineSendTimer->start();
     m_machineSendArmed = true;

@@ -16,7 +16,6 @@
 #include <QLineEdit>
 #include <QLoggingCategory>
 #include <QScopedValueRollback>
-#include <QSignalBlocker>
 #include <QSlider>
 #include <QTimer>
 
@@ -106,27 +105,21 @@ const char kTabMessage[] =
 constexpr int kRefusalsBeforeNotice = 3;
 constexpr int kFactoryResetTimeoutMs = 10000;
 
-// The values of a slider group as they go out. Each slider holds the last
-// value its field's validator accepted, clamped to its range; a field left
-// empty, holding a lone "-" or a number the slider could not take is shown
-// the slider's value again, so that what is sent is what is shown.
-protocol::ParameterValues shownValues(const QVector<const protocol::ParameterInfo *> &parameters,
-                                      const QList<QSlider *> &sliders,
-                                      const QList<QLineEdit *> &edits)
+// The committed values of `group`, as its report carries them.
+protocol::ParameterValues groupValues(const protocol::ParameterValues &committed,
+                                      protocol::ParameterGroup group)
 {
     protocol::ParameterValues values;
-    for (int i = 0; i < parameters.size(); ++i) {
-        QSlider *slider = sliders.value(i);
-        if (!slider)
-            continue;
-        const QString text = QString::number(slider->value());
-        if (QLineEdit *edit = edits.value(i); edit && edit->text() != text) {
-            const QSignalBlocker quiet(edit);
-            edit->setText(text);
-        }
-        values.setValue(parameters.at(i)->parameter, slider->value());
+    for (const protocol::ParameterInfo &info : protocol::parameterTable()) {
+        if (info.group == group)
+            values.setValue(info.parameter, committed.value(info.parameter));
     }
     return values;
+}
+
+quint32 groupBit(protocol::ParameterGroup group)
+{
+    return 1u << static_cast<int>(group);
 }
 
 void showNumber(QLabel *label, int value)
@@ -158,15 +151,13 @@ int Widget::SetSendMachineryData()
     if (!baseValuesKnown(protocol::ParameterGroup::Machine))
         return -1;
     const protocol::ParameterValues values =
-        shownValues(protocol::machineParameters(), m_machineSliders, m_machineEdits);
+        groupValues(m_committedValues, protocol::ParameterGroup::Machine);
     const std::optional<QByteArray> report = protocol::checkedMachineSettingsReport(values, center);
     if (!report)
         return -1;
     m_machineRecord = *report;
-    if (sendFeature(m_machineRecord) == 1) {
-        m_heldBackValues &= ~parameterGroupBits(protocol::ParameterGroup::Machine);
-        noteSent(protocol::ParameterGroup::Machine, values);
-    }
+    if (sendFeature(m_machineRecord) == 1)
+        noteGroupSent(protocol::ParameterGroup::Machine, values);
     return 0;
 }
 
@@ -180,16 +171,14 @@ int Widget::SetSendGamesData()
     if (!baseValuesKnown(protocol::ParameterGroup::Game))
         return -1;
     // A control disabled by the effect mask is still sent with its value.
-    const protocol::ParameterValues values = shownValues(
-        protocol::gameParametersInSendOrder(), m_gameSlidersSendOrder, m_gameEditsSendOrder);
+    const protocol::ParameterValues values =
+        groupValues(m_committedValues, protocol::ParameterGroup::Game);
     const std::optional<QByteArray> report = protocol::checkedGameSettingsReport(values);
     if (!report)
         return -1;
     m_gameRecord = *report;
-    if (sendFeature(m_gameRecord) == 1) {
-        m_heldBackValues &= ~parameterGroupBits(protocol::ParameterGroup::Game);
-        noteSent(protocol::ParameterGroup::Game, values);
-    }
+    if (sendFeature(m_gameRecord) == 1)
+        noteGroupSent(protocol::ParameterGroup::Game, values);
     return 0;
 }
 
@@ -207,26 +196,19 @@ int Widget::ReadOrSaveValue()
 
 int Widget::EightZeroZeroFour()
 {
-    if (!m_comboSendArmed)
+    if (!m_comboSendArmed || m_showingCommitted)
         return -1;
-    // A choice in either combo is the user's; the other index must be known too.
-    if (sender() == ui->colorComboBox)
-        noteValueSet(protocol::Parameter::Suspension);
-    else if (sender() == ui->colorComboBox_2)
-        noteValueSet(protocol::Parameter::Response);
+    // Both choices go out together: the other one must be known too.
     if (!baseValuesKnown(protocol::ParameterGroup::Choice))
         return -1;
-    protocol::ParameterValues values;
-    values.setValue(protocol::Parameter::Suspension, ui->colorComboBox->currentIndex());
-    values.setValue(protocol::Parameter::Response, ui->colorComboBox_2->currentIndex());
+    const protocol::ParameterValues values =
+        groupValues(m_committedValues, protocol::ParameterGroup::Choice);
     const std::optional<QByteArray> report = protocol::checkedModeReport(values);
     if (!report)
         return -1;
     m_modeRecord = *report;
-    if (sendFeature(m_modeRecord) == 1) {
-        m_heldBackValues &= ~parameterGroupBits(protocol::ParameterGroup::Choice);
-        noteSent(protocol::ParameterGroup::Choice, values);
-    }
+    if (sendFeature(m_modeRecord) == 1)
+        noteGroupSent(protocol::ParameterGroup::Choice, values);
     return 0;
 }
 
@@ -281,10 +263,27 @@ void Widget::noteValueSet(protocol::Parameter parameter)
     noteUserChange(group);
 }
 
-void Widget::sendHeldBackValues(protocol::ParameterGroup group)
+void Widget::noteGroupSent(protocol::ParameterGroup group, const protocol::ParameterValues &values)
 {
-    if (!baseValuesKnown(group) || !(m_heldBackValues & parameterGroupBits(group)))
-        return;
+    m_heldBackValues &= ~parameterGroupBits(group);
+    m_unsentGroups &= ~groupBit(group);
+    noteSent(group, values);
+}
+
+void Widget::sendPendingChanges()
+{
+    // In report order, each group once; a group whose base values are not known yet stays
+    // held back (it goes out with the read-back).
+    for (const protocol::ParameterGroup group :
+         {protocol::ParameterGroup::Machine, protocol::ParameterGroup::Game,
+          protocol::ParameterGroup::Choice}) {
+        if (m_unsentGroups & groupBit(group))
+            sendGroup(group);
+    }
+}
+
+void Widget::sendGroup(protocol::ParameterGroup group)
+{
     switch (group) {
     case protocol::ParameterGroup::Machine:
         m_machineSendArmed = true;
@@ -298,6 +297,12 @@ void Widget::sendHeldBackValues(protocol::ParameterGroup group)
         EightZeroZeroFour();
         break;
     }
+}
+
+void Widget::sendHeldBackValues(protocol::ParameterGroup group)
+{
+    if (baseValuesKnown(group) && (m_heldBackValues & parameterGroupBits(group)))
+        sendGroup(group);
 }
 
 void Widget::onLinkDown()
@@ -355,6 +360,8 @@ int Widget::SendRZAxisData()
 
 void Widget::on_tbt_original_state_clicked()
 {
+    // What the user set goes out first, so that the reset's undo step starts from it.
+    sendPendingChanges();
     saveSnapshot(QStringLiteral("before factory reset"));
     m_modeRecord = protocol::factoryResetRequest();
     // The indicator waits for the base's acknowledgement, so it only makes
@@ -378,14 +385,18 @@ void Widget::on_tbt_original_state_clicked()
 
 void Widget::Slot_SengDataFromkeyPressEvent()
 {
+    QLineEdit *entered = std::exchange(m_enterField, nullptr);
     if (ui->stackedWidget->currentIndex() != 0)
         return;
-    // Enter sends each settings report whose group is not armed (typed values),
-    // and nothing when both are armed (their timers will send). A group whose
-    // values are not known yet asks the base for them instead, once.
+    // Enter commits the field it was pressed in, then sends each settings report whose group
+    // is not armed or holds committed values that have not gone out, and nothing else (an
+    // armed group's timer will send). A group whose values are not known yet asks the base for
+    // them instead, once.
+    commitField(entered);
     bool readRequested = false;
-    const auto sendTyped = [&](bool &armed, protocol::ParameterGroup group, int (Widget::*send)()) {
-        if (armed)
+    const auto sendEntered = [&](bool &armed, protocol::ParameterGroup group,
+                                 int (Widget::*send)()) {
+        if (armed && !(m_unsentGroups & groupBit(group)))
             return;
         if (!baseValuesKnown(group)) {
             if (!readRequested)
@@ -396,8 +407,9 @@ void Widget::Slot_SengDataFromkeyPressEvent()
         armed = true;
         (this->*send)();
     };
-    sendTyped(m_machineSendArmed, protocol::ParameterGroup::Machine, &Widget::SetSendMachineryData);
-    sendTyped(m_gameSendArmed, protocol::ParameterGroup::Game, &Widget::SetSendGamesData);
+    sendEntered(m_machineSendArmed, protocol::ParameterGroup::Machine,
+                &Widget::SetSendMachineryData);
+    sendEntered(m_gameSendArmed, protocol::ParameterGroup::Game, &Widget::SetSendGamesData);
 }
 
 void Widget::on_toolButton_3_clicked()
@@ -478,13 +490,9 @@ void Widget::applyMachineSettingsEcho(const QByteArray &report)
         return;
     }
     // Byte [4] of an echo is never taken as a command: Center alone sets it.
-    const QVector<const protocol::ParameterInfo *> machine = protocol::machineParameters();
     for (const protocol::ParameterInfo *parameter :
-         protocol::reportParameters(protocol::SubCommand::MachineSettings)) {
-        const int position = machine.indexOf(parameter);
-        showBaseValue(parameter, m_machineSliders.value(position), m_machineEdits.value(position),
-                      echo->values.value(parameter->parameter));
-    }
+         protocol::reportParameters(protocol::SubCommand::MachineSettings))
+        showBaseValue(parameter, echo->values.value(parameter->parameter));
     sendHeldBackValues(protocol::ParameterGroup::Machine);
 }
 
@@ -495,18 +503,12 @@ void Widget::applyGameSettingsEcho(const QByteArray &report)
         qCWarning(lcFlows) << "game settings report too short:" << report.toHex(' ');
         return;
     }
-    const QVector<const protocol::ParameterInfo *> parameters =
-        protocol::gameParametersInSendOrder();
-    for (int i = 0; i < parameters.size(); ++i) {
-        showBaseValue(parameters.at(i), m_gameSlidersSendOrder.value(i),
-                      m_gameEditsSendOrder.value(i),
-                      echo->values.value(parameters.at(i)->parameter));
-    }
+    for (const protocol::ParameterInfo *parameter : protocol::gameParametersInSendOrder())
+        showBaseValue(parameter, echo->values.value(parameter->parameter));
     sendHeldBackValues(protocol::ParameterGroup::Game);
 }
 
-void Widget::showBaseValue(const protocol::ParameterInfo *parameter, QSlider *slider,
-                           QLineEdit *edit, int value)
+void Widget::showBaseValue(const protocol::ParameterInfo *parameter, int value)
 {
     const quint32 bit = parameterBit(parameter->parameter);
     noteReadBack(parameter->parameter, value);
@@ -519,13 +521,12 @@ void Widget::showBaseValue(const protocol::ParameterInfo *parameter, QSlider *sl
     if (shown != value)
         qCWarning(lcFlows) << "the base reported" << parameter->name << value << "- shown as"
                            << shown;
-    // Into the field first: the slider follows through the binding and the
-    // group ends disarmed, so nothing is echoed to the base.
+    // The group ends disarmed, so nothing is echoed to the base.
     const QScopedValueRollback<bool> applying(m_applyingBaseValues, true);
-    if (edit)
-        edit->setText(QString::number(shown));
-    if (slider)
-        slider->setValue(shown);
+    m_committedValues.setValue(parameter->parameter, shown);
+    showCommitted(parameter->parameter);
+    sendArmed(parameter->group == protocol::ParameterGroup::Machine ? SendGroup::Machine
+                                                                    : SendGroup::Game) = false;
     if (parameter->parameter == protocol::Parameter::Angle) {
         m_angleRange = quint16(shown);
         ui->gaugeArc->setRange(-(shown / 2), shown / 2);
@@ -558,6 +559,7 @@ void Widget::applyModeEcho(const QByteArray &report)
                                << "index" << index << "- not an item, choice kept";
             continue;
         }
+        m_committedValues.setValue(entry.first, index);
         entry.second->setCurrentIndex(index);
         m_knownValues |= bit;
     }

@@ -12,16 +12,20 @@
 #include "profilefolder.h"
 #include "profilestore.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
 #include <QLoggingCategory>
 #include <QScopedValueRollback>
 #include <QShortcut>
 #include <QSlider>
+#include <QTimer>
 #include <QUndoStack>
 
 #include <functional>
@@ -33,6 +37,8 @@ namespace {
 // How long a read request's answer is waited for before the base is asked again; the base
 // answers within a few tens of milliseconds.
 constexpr qint64 kSettingsAnswerMs = 1000;
+// How long the line saying what an undo or redo changed stays.
+constexpr int kHistoryNoteMs = 4000;
 
 // One change that reached the base: the settings before and after it, for the
 // groups it touched. The sends of one user action (a profile load goes out as
@@ -40,7 +46,9 @@ constexpr qint64 kSettingsAnswerMs = 1000;
 class SentChange : public QUndoCommand
 {
 public:
-    using Apply = std::function<void(const protocol::ParameterValues &, quint32)>;
+    // Sends `to` (for the parameters given) where the base had `from`; `undone` for an undo.
+    using Apply = std::function<void(const protocol::ParameterValues &to,
+                                     const protocol::ParameterValues &from, quint32, bool undone)>;
 
     SentChange(Apply apply, const protocol::ParameterValues &before,
                const protocol::ParameterValues &after, quint32 parameters, int origin)
@@ -61,12 +69,12 @@ public:
         return true;
     }
 
-    void undo() override { m_apply(m_before, m_parameters); }
+    void undo() override { m_apply(m_before, m_after, m_parameters, true); }
     void redo() override
     {
         // Pushed once the change has gone out: only a later redo sends.
         if (m_pushed)
-            m_apply(m_after, m_parameters);
+            m_apply(m_after, m_before, m_parameters, false);
         m_pushed = true;
     }
 
@@ -122,10 +130,11 @@ void Widget::setUpHistory()
 
 bool Widget::claimsUndoKey(QEvent *event) const
 {
-    // A line edit would take Ctrl+Z for its own text; in this window it undoes what reached
-    // the base.
+    // A field holding typing keeps Ctrl+Z for its own text; anywhere else in this window it
+    // undoes what reached the base.
     return event->type() == QEvent::ShortcutOverride &&
-           isUndoOrRedoKey(static_cast<QKeyEvent *>(event));
+           isUndoOrRedoKey(static_cast<QKeyEvent *>(event)) &&
+           !holdsTyping(QApplication::focusWidget());
 }
 
 bool Widget::baseSettingsKnown() const
@@ -229,39 +238,91 @@ void Widget::noteSent(protocol::ParameterGroup group, const protocol::ParameterV
 void Widget::pushUndoStep(const protocol::ParameterValues &before, quint32 parameters, int origin)
 {
     // The step's "after" is what the base has now.
-    m_undoStack->push(
-        new SentChange([this](const auto &values, quint32 shown) { sendForUndo(values, shown); },
-                       before, m_baseHasValues, parameters, origin));
+    m_undoStack->push(new SentChange([this](const auto &to, const auto &from, quint32 shown,
+                                            bool undone) { sendForUndo(to, from, shown, undone); },
+                                     before, m_baseHasValues, parameters, origin));
 }
 
-void Widget::sendForUndo(const protocol::ParameterValues &values, quint32 parameters)
+void Widget::sendForUndo(const protocol::ParameterValues &values,
+                         const protocol::ParameterValues &from, quint32 parameters, bool undone)
 {
     const QScopedValueRollback<bool> undoing(m_undoing, true);
+    // What the user changed and has not sent yet goes out first: the step then lands on what
+    // the base has.
+    sendPendingChanges();
     showValues(values, parameters);
-    if (parameters & parameterGroupBits(protocol::ParameterGroup::Machine)) {
-        m_machineSendArmed = true;
-        SetSendMachineryData();
+    for (const protocol::ParameterGroup group :
+         {protocol::ParameterGroup::Machine, protocol::ParameterGroup::Game,
+          protocol::ParameterGroup::Choice}) {
+        if (parameters & parameterGroupBits(group))
+            sendGroup(group);
     }
-    if (parameters & parameterGroupBits(protocol::ParameterGroup::Game)) {
-        m_gameSendArmed = true;
-        SetSendGamesData();
-    }
-    if (parameters & parameterGroupBits(protocol::ParameterGroup::Choice))
-        EightZeroZeroFour();
+    showHistoryNote(historyNoteText(values, from, parameters, undone));
 }
 
 void Widget::showValues(const protocol::ParameterValues &values, quint32 parameters)
 {
-    // Shown as base values are: the binding neither arms a send nor counts a user change, and
-    // a combo's index change sends nothing by itself.
-    const QScopedValueRollback<bool> applying(m_applyingBaseValues, true);
-    const QScopedValueRollback<bool> comboQuiet(m_comboSendArmed, false);
+    // Committed and shown without arming a send or counting as a user change.
     for (const protocol::ParameterInfo &info : protocol::parameterTable()) {
-        if (!(parameters & parameterBit(info.parameter)))
+        if (!(parameters & parameterBit(info.parameter)) ||
+            !canShow(info, values.value(info.parameter)))
             continue;
-        if (canShow(info, values.value(info.parameter)))
-            showParameter(info, values.value(info.parameter));
+        commit(info.parameter, values.value(info.parameter));
+        showCommitted(info.parameter);
     }
+}
+
+QString Widget::historyNoteText(const protocol::ParameterValues &values,
+                                const protocol::ParameterValues &from, quint32 parameters,
+                                bool undone) const
+{
+    const int languageIndex =
+        ui->comboBox->currentIndex() == language::Chinese ? language::Chinese : language::English;
+    // A choice by its item's text, a number as it is.
+    const auto shown = [&](const protocol::ParameterInfo &info, int value) {
+        const QStringList items =
+            info.group == protocol::ParameterGroup::Choice
+                ? language::comboItems(QLatin1String(info.controls.combo), languageIndex)
+                : QStringList();
+        return value >= 0 && value < items.size() ? items.at(value) : QString::number(value);
+    };
+    QStringList changes;
+    for (const protocol::ParameterInfo &info : protocol::parameterTable()) {
+        const int to = values.value(info.parameter);
+        const int before = from.value(info.parameter);
+        if ((parameters & parameterBit(info.parameter)) && to != before)
+            changes << QStringLiteral("%1 %2 \u2192 %3")
+                           .arg(language::controlText(QLatin1String(info.controls.label),
+                                                      languageIndex),
+                                shown(info, before), shown(info, to));
+    }
+    const language::Message &message = undone ? language::UndoneMessage : language::RedoneMessage;
+    return QCoreApplication::translate(
+               "Widget", languageIndex == language::Chinese ? message.chinese : message.english)
+        .arg(changes.join(QStringLiteral(", ")));
+}
+
+void Widget::showHistoryNote(const QString &text)
+{
+    // One line above the profile buttons, for a few seconds.
+    if (!m_historyNote) {
+        m_historyNote = new QLabel(ui->tbt_readdata->parentWidget());
+        m_historyNote->setObjectName(QStringLiteral("historyNote"));
+        m_historyNote->setStyleSheet(QStringLiteral("color:#9f9e9e;font-size:13px;"));
+        const QRect buttons = ui->tbt_readdata->geometry().united(ui->CB_ReadFile->geometry());
+        m_historyNote->setGeometry(buttons.left(), buttons.top() - 30, buttons.width(), 22);
+        m_historyNoteTimer = new QTimer(this);
+        m_historyNoteTimer->setObjectName(QStringLiteral("historyNoteTimer"));
+        m_historyNoteTimer->setSingleShot(true);
+        m_historyNoteTimer->setInterval(kHistoryNoteMs);
+        connect(m_historyNoteTimer, &QTimer::timeout, m_historyNote, &QLabel::hide);
+    }
+    m_historyNote->setText(
+        m_historyNote->fontMetrics().elidedText(text, Qt::ElideRight, m_historyNote->width()));
+    m_historyNote->setToolTip(text);
+    m_historyNote->show();
+    m_historyNote->raise();
+    m_historyNoteTimer->start();
 }
 
 bool Widget::canShow(const protocol::ParameterInfo &info, int value) const
@@ -272,14 +333,6 @@ bool Widget::canShow(const protocol::ParameterInfo &info, int value) const
         return findChild<QSlider *>(QLatin1String(info.controls.slider)) != nullptr;
     const auto *combo = findChild<QComboBox *>(QLatin1String(info.controls.combo));
     return combo && value >= 0 && value < combo->count();
-}
-
-void Widget::showParameter(const protocol::ParameterInfo &info, int value)
-{
-    if (info.group == protocol::ParameterGroup::Choice)
-        findChild<QComboBox *>(QLatin1String(info.controls.combo))->setCurrentIndex(value);
-    else
-        findChild<QSlider *>(QLatin1String(info.controls.slider))->setValue(value);
 }
 
 // ---- Snapshots ----------------------------------------------------------------------------------
@@ -299,28 +352,15 @@ QString Widget::saveSnapshot(const QString &reason)
 bool Widget::applyProfileFile(const QString &path, QString *error, QString *snapshotPath)
 {
     const profiles::CheckedProfile profile = profiles::checkProfile(path);
-    const QString name = QDir::toNativeSeparators(path);
-    switch (profile.verdict) {
-    case profiles::ProfileVerdict::Loadable:
-        break;
-    case profiles::ProfileVerdict::Unreadable:
-        *error = language::messageText(language::ProfileUnreadableMessage).arg(name);
-        return false;
-    case profiles::ProfileVerdict::Unmarked:
-        *error = language::messageText(language::ProfileUnmarkedMessage).arg(name);
-        return false;
-    case profiles::ProfileVerdict::Foreign:
-        *error = language::messageText(language::ProfileForeignMessage).arg(name);
-        return false;
-    case profiles::ProfileVerdict::Damaged:
-        *error = language::messageText(language::DamagedProfileMessage)
-                     .arg(profile.missingKeys.join(QLatin1Char('\n')));
+    if (profile.verdict != profiles::ProfileVerdict::Loadable) {
+        *error = language::profileRefusalText(profile, path);
         return false;
     }
     if (!baseSettingsKnown()) {
         *error = language::messageText(language::BaseSettingsUnknownMessage);
         return false;
     }
+    sendPendingChanges();
     const QString snapshot = saveSnapshot(QStringLiteral("before profile load"));
     if (snapshotPath) {
         *snapshotPath = snapshot;
@@ -331,11 +371,10 @@ bool Widget::applyProfileFile(const QString &path, QString *error, QString *snap
     }
     loadIntoForm(profile.values);
     // Out at once, not after the sliders' send delay.
-    m_machineSendArmed = true;
-    SetSendMachineryData();
-    m_gameSendArmed = true;
-    SetSendGamesData();
-    EightZeroZeroFour();
+    for (const protocol::ParameterGroup group :
+         {protocol::ParameterGroup::Machine, protocol::ParameterGroup::Game,
+          protocol::ParameterGroup::Choice})
+        sendGroup(group);
     return true;
 }
 
@@ -346,22 +385,39 @@ void Widget::loadIntoForm(const protocol::ParameterValues &values)
     const int origin = ++m_changeOrigins;
     for (int &groupOrigin : m_groupOrigin)
         groupOrigin = origin;
-    QVector<const protocol::ParameterInfo *> loaded;
+    const quint32 unsentBefore = m_unsentGroups;
+    m_unsentGroups = 0;
     for (const protocol::ProfileStep &step : protocol::profileLoadOrder()) {
-        if (step.item == protocol::ProfileItem::ParameterValue &&
-            canShow(protocol::parameterInfo(step.parameter), values.value(step.parameter)))
-            loaded.append(&protocol::parameterInfo(step.parameter));
+        if (step.item != protocol::ProfileItem::ParameterValue)
+            continue;
+        const protocol::ParameterInfo &info = protocol::parameterInfo(step.parameter);
+        if (!canShow(info, values.value(info.parameter)))
+            continue;
+        // Counted as set on this link, so that the sends it causes may go out.
+        noteValueSet(info.parameter);
+        commit(info.parameter, values.value(info.parameter));
+        showCommitted(info.parameter);
     }
-    // The values count as set on this link before the first of them moves a control, so that
-    // the sends they cause may go out.
-    for (const protocol::ParameterInfo *info : loaded)
-        noteValueSet(info->parameter);
-    for (const protocol::ParameterInfo *info : loaded)
-        showParameter(*info, values.value(info->parameter));
+    // Each group with a changed value goes out as a slider move would: the settings half a
+    // second later, a choice at once.
+    const quint32 changed = m_unsentGroups;
+    m_unsentGroups |= unsentBefore;
+    if (changed & (1u << static_cast<int>(protocol::ParameterGroup::Machine))) {
+        m_machineSendArmed = true;
+        m_machineSendTimer->start();
+    }
+    if (changed & (1u << static_cast<int>(protocol::ParameterGroup::Game))) {
+        m_gameSendArmed = true;
+        m_gameSendTimer->start();
+    }
+    if (changed & (1u << static_cast<int>(protocol::ParameterGroup::Choice)))
+        EightZeroZeroFour();
 }
 
 bool Widget::storeBaseSettings(QString *error)
 {
+    // The base stores what the form shows: what is pending goes out first.
+    sendPendingChanges();
     saveSnapshot(QStringLiteral("before store"));
     m_storeRequestByte = protocol::StoreRequestValue;
     if (ReadOrSaveValue() != 1) {

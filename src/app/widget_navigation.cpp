@@ -263,6 +263,28 @@ bool Widget::eventFilter(QObject *watched, QEvent *event)
 {
     if (claimsUndoKey(event))
         return true;
+    switch (event->type()) {
+    case QEvent::Wheel:
+        if (ignoresWheel(watched))
+            return true;
+        break;
+    case QEvent::KeyPress: {
+        // The window's Enter handler commits the field the key came from.
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && fieldParameter(watched))
+            m_enterField = static_cast<QLineEdit *>(watched);
+        break;
+    }
+    case QEvent::FocusOut: {
+        // Leaving a field commits it; the window losing the focus or a popup opening does not.
+        const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+            commitField(qobject_cast<QLineEdit *>(watched));
+        break;
+    }
+    default:
+        break;
+    }
     // A left-button press on an input control belongs to the control; one on a label
     // starts a window drag. The event always goes on to the control.
     if (isMouseEvent(event) && static_cast<QMouseEvent *>(event)->buttons() == Qt::LeftButton) {

@@ -83,27 +83,9 @@ template <typename T> T *control(const QWidget *window, const char *objectName)
     return found;
 }
 
-void showDamagedProfile(QWidget *parent, const QStringList &missing)
-{
-    QMessageBox::information(parent, informationTitle(),
-                             language::messageText(language::DamagedProfileMessage)
-                                 .arg(missing.join(QLatin1Char('\n'))));
-}
-
-// The stored text of one parameter: the value its slider holds, which is
-// what a send carries (a field may be empty or a lone "-" while the user
-// types), or a selector's index, in decimal.
-QString parameterText(const QWidget *window, const protocol::ParameterInfo &info)
-{
-    if (info.group == protocol::ParameterGroup::Choice) {
-        const auto *combo = control<QComboBox>(window, info.controls.combo);
-        return QString::number(combo ? combo->currentIndex() : 0);
-    }
-    const auto *slider = control<QSlider>(window, info.controls.slider);
-    return slider ? QString::number(slider->value()) : QString();
-}
-
-QVector<profiles::ProfileEntry> profileEntries(const QWidget *window)
+// The committed values as a save writes them.
+QVector<profiles::ProfileEntry> profileEntries(const QWidget *window,
+                                               const protocol::ParameterValues &committed)
 {
     QVector<profiles::ProfileEntry> entries;
     for (const protocol::ProfileStep &step : protocol::profileWriteOrder()) {
@@ -111,7 +93,7 @@ QVector<profiles::ProfileEntry> profileEntries(const QWidget *window)
         QString value;
         switch (step.item) {
         case protocol::ProfileItem::ParameterValue:
-            value = parameterText(window, protocol::parameterInfo(step.parameter));
+            value = QString::number(committed.value(step.parameter));
             break;
         case protocol::ProfileItem::EditionMarker:
             value = QLatin1String(protocol::ThisEditionMarker);
@@ -222,13 +204,17 @@ int Widget::InitSliderValue()
         showForeignEdition(this);
         return -1;
     case profiles::ProfileVerdict::Damaged:
-        // A profile that lost keys (cut short by a crash, edited elsewhere) is
-        // refused whole rather than loaded as zeros.
-        qCInfo(lcProfileUi) << "refused" << path << "- missing" << profile.missingKeys;
-        showDamagedProfile(this, profile.missingKeys);
+    case profiles::ProfileVerdict::Invalid:
+        // A profile that lost keys (cut short by a crash, edited elsewhere) or holds a value the
+        // base cannot take is refused whole: nothing is turned into zeros or clamped.
+        qCInfo(lcProfileUi) << "refused" << path << profile.missingKeys << profile.badValues;
+        QMessageBox::information(this, informationTitle(),
+                                 language::profileRefusalText(profile, path));
         return -1;
     }
 
+    // What the user set goes out before the snapshot, so that undoing the load returns to it.
+    sendPendingChanges();
     saveSnapshot(QStringLiteral("before profile load"));
     m_dataProfilePath = path;
     loadIntoForm(profile.values);
@@ -238,6 +224,8 @@ int Widget::InitSliderValue()
 
 int Widget::SaveAsPower(bool Type)
 {
+    // The file gets what the base gets: what is pending goes out first.
+    sendPendingChanges();
     QString target = m_dataProfilePath;
     profiles::WriteOptions options;
     if (Type) {
@@ -279,7 +267,8 @@ int Widget::SaveAsPower(bool Type)
 
     // All keys in one atomic rewrite: a profile is never left half written.
     profiles::FileProblem problem;
-    switch (profiles::writeProfileValues(target, profileEntries(this), options, &problem)) {
+    switch (profiles::writeProfileValues(target, profileEntries(this, m_committedValues), options,
+                                         &problem)) {
     case profiles::WriteStatus::Written:
         qCDebug(lcProfileUi) << "saved" << target;
         // Save As makes the new file current when the list can show it.

@@ -48,12 +48,27 @@ void removeOldSnapshots(const QString &profileFolder)
 
 } // namespace
 
+std::optional<int> storedParameterValue(const QString &text, const protocol::IntRange &range)
+{
+    const QString trimmed = text.trimmed();
+    if (trimmed.isEmpty() || trimmed == QLatin1String("-"))
+        return range.contains(0) ? std::optional<int>(0) : std::nullopt;
+    static const QRegularExpression wholeDecimal(QStringLiteral("^-?[0-9]+$"));
+    if (!wholeDecimal.match(trimmed).hasMatch())
+        return std::nullopt;
+    bool ok = false;
+    const qlonglong number = trimmed.toLongLong(&ok, 10);
+    if (!ok || number < range.minimum || number > range.maximum)
+        return std::nullopt;
+    return int(number);
+}
+
 QStringList missingParameterKeys(const ProfileValues &values)
 {
     QStringList missing;
     for (const protocol::ProfileStep &step : protocol::profileWriteOrder()) {
         const protocol::ProfileKey key = protocol::profileKey(step);
-        if (step.item == protocol::ProfileItem::ParameterValue &&
+        if (step.item == protocol::ProfileItem::ParameterValue && !key.mayBeAbsent &&
             !values.contains(QLatin1String(key.group), QLatin1String(key.key)))
             missing.append(keyText(key));
     }
@@ -83,11 +98,23 @@ CheckedProfile checkProfile(const QString &path)
         checked.verdict = ProfileVerdict::Damaged;
         return checked;
     }
-    for (const protocol::ParameterInfo &info : protocol::parameterTable()) {
-        checked.values.setValue(info.parameter, values.number(QLatin1String(info.profile.group),
-                                                              QLatin1String(info.profile.key)));
+    // In the order of the file's keys, as the message lists them.
+    for (const protocol::ProfileStep &step : protocol::profileWriteOrder()) {
+        if (step.item != protocol::ProfileItem::ParameterValue)
+            continue;
+        const protocol::ParameterInfo &info = protocol::parameterInfo(step.parameter);
+        const QString text =
+            values.value(QLatin1String(info.profile.group), QLatin1String(info.profile.key));
+        if (const std::optional<int> number = storedParameterValue(text, info.range))
+            checked.values.setValue(info.parameter, *number);
+        else
+            checked.badValues.append(QStringLiteral("%1=%2 [%3..%4]")
+                                         .arg(keyText(info.profile), text.left(40))
+                                         .arg(info.range.minimum)
+                                         .arg(info.range.maximum));
     }
-    checked.verdict = ProfileVerdict::Loadable;
+    checked.verdict =
+        checked.badValues.isEmpty() ? ProfileVerdict::Loadable : ProfileVerdict::Invalid;
     return checked;
 }
 

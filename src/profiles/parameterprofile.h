@@ -13,6 +13,8 @@
 #include <QStringList>
 #include <QVector>
 
+#include <optional>
+
 namespace profiles {
 
 enum class ProfileVerdict
@@ -21,7 +23,8 @@ enum class ProfileVerdict
     Unreadable, // missing, not a file, too large, no access: see problem
     Unmarked,   // no edition marker: the user may mark it first
     Foreign,    // the other edition's profile
-    Damaged     // this edition's, but parameter keys are missing: see missingKeys
+    Damaged,    // this edition's, but parameter keys are missing: see missingKeys
+    Invalid     // values that are no whole number inside their range: see badValues
 };
 
 struct CheckedProfile
@@ -31,9 +34,17 @@ struct CheckedProfile
     protocol::ParameterValues values;
     FileProblem problem;
     QStringList missingKeys; // "group/key"
+    QStringList badValues;   // "group/key=value [minimum..maximum]"
 };
 
-// Reads the profile at path once and checks it as a load does.
+// A stored parameter value as the number it stands for: a whole decimal number inside `range`.
+// An empty value or a lone "-" (what a field could hold when it was saved) stands for 0 where 0
+// is in range. Anything else (fractions, exponents, hex, signs in other places, numbers past
+// the range) stands for nothing.
+std::optional<int> storedParameterValue(const QString &text, const protocol::IntRange &range);
+
+// Reads the profile at path once and checks it as a load does: Loadable only when every
+// parameter has a value the base can take; then `values` holds exactly the file's numbers.
 CheckedProfile checkProfile(const QString &path);
 
 // The parameter keys a profile must hold that `values` lacks, as "group/key".

@@ -50,7 +50,7 @@ constexpr std::array<ParameterInfo, ParameterCount> Parameters = {{
     {P::FilterFrequency, "FilterFrequency", G::Machine,
      {"label_52", "SliderGramFreeBack_Flider", "lineGramFreeBack_Flider", nullptr, "labelJump_5"},
      Percent, Percent, 5, 1,
-     {Machine, 6, F::Unsigned8}, 0, {"GameEffect", "GameFlider"}},
+     {Machine, 6, F::Unsigned8}, 0, {"GameEffect", "GameFlider", true}},
 
     {P::GameSpring, "GameSpring", G::Game,
      {"label_5", "SliderGamesJump", "lineGamesJump", nullptr, "labelGamesJump"},

@@ -112,6 +112,8 @@ struct ProfileKey
 {
     const char *group;
     const char *key;
+    // The shipped default profile lacks the key; absent, it reads as an empty value.
+    bool mayBeAbsent = false;
 };
 
 struct ParameterInfo

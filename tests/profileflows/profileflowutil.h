@@ -32,6 +32,8 @@ inline const QString kEnglishTooLarge =
     QStringLiteral("\"%1\" is larger than 1 MiB and is not a profile.");
 inline const QString kEnglishDamaged =
     QStringLiteral("This profile is damaged and was not loaded. Missing:\n%1");
+inline const QString kEnglishInvalid = QStringLiteral(
+    "This profile holds values the wheel base cannot take; nothing was loaded or sent:\n%1");
 
 struct SliderKey
 {
@@ -88,13 +90,16 @@ inline void scrambleForm(const WidgetHarness &h)
     h.widget()->SetSendGamesData();
 }
 
-// Replaces a field's text by typing, as a user does ("" clears it).
+// Replaces a field's text by typing, as a user does ("" clears it), then leaves the field with
+// Tab, which commits it.
 inline void typeInto(const WidgetHarness &h, const char *lineEdit, const QString &text)
 {
     auto *edit = h.child<QLineEdit>(lineEdit);
     edit->selectAll();
     QTest::keyClick(edit, Qt::Key_Backspace);
     QTest::keyClicks(edit, text);
+    QFocusEvent leave(QEvent::FocusOut, Qt::TabFocusReason);
+    QCoreApplication::sendEvent(edit, &leave);
 }
 
 // Chooses a list entry the way the drop-down does: the index changes, then

@@ -72,8 +72,12 @@ QByteArray malformedProfile(QRandomGenerator &random)
         const QList<QByteArray> items = QByteArray(list).split('|');
         return items.at(int(random.bounded(items.size())));
     };
-    const char *values = "|-|0|12|-100|100|201|-500|99999|2147483648| 42 |0x1F|1e3|12.5|+7|abc|"
-                         "\"15\"|7;c|1,2|\\x41|\xe4\xb8\xad|\t9|00000000000000000000000000007";
+    // Half the profiles hold only values every parameter can take.
+    const bool clean = random.bounded(2) == 0;
+    const char *values = clean ? "12|100| 42 |\"15\"|\t9|00000000000000000000000000007"
+                               : "|-|0|12|-100|100|201|-500|99999|2147483648| 42 |0x1F|1e3|12.5|"
+                                 "+7|abc|\"15\"|7;c|1,2|\\x41|\xe4\xb8\xad|\t9|-0|0007";
+    const char *choices = clean ? "0|1" : values;
     QByteArray text, section;
     for (const SliderKey &row : kSliderKeys) {
         if (section != row.group)
@@ -81,28 +85,42 @@ QByteArray malformedProfile(QRandomGenerator &random)
         if (random.bounded(40) != 0)
             text += QByteArray(row.key) + "=" + pick(values) + "\r\n";
     }
-    text += "[Softward]\r\nspeed=" + pick(values) + "\r\ntype=" + pick(values) + "\r\n";
+    text += "[Softward]\r\nspeed=" + pick(choices) + "\r\ntype=" + pick(choices) + "\r\n";
     if (random.bounded(6) != 0)
         text += "Ver=" + pick("|0|0|0|00|3|-1|abc| |+0|1") + "\r\n";
     return text;
 }
 
-// The box the window must show for a profile (empty: it loads): the
-// edition marker decides, then whether every key is there.
+// The box the window must show for a profile (empty: it loads): the edition marker decides,
+// then whether every key but GameFlider is there, then whether every value is a whole decimal
+// number inside its range (empty or "-" counting as 0).
 QString boxFor(const QString &path)
 {
     const profiles::ProfileValues values = profiles::ProfileValues::read(path);
     if (values.editionMarker() != profiles::EditionMarker::Ours)
         return values.editionMarker() == profiles::EditionMarker::Unmarked ? kEnglishConversion
                                                                            : kEnglishForeign;
-    QStringList missing;
+    QStringList missing, bad;
+    const auto check = [&](const char *group, const char *key, int minimum, int maximum) {
+        const QString name = QString(group) + '/' + key;
+        const QString text = values.value(group, key);
+        if (!values.contains(group, key) && name != "GameEffect/GameFlider")
+            return void(missing << name);
+        QString number = text.trimmed();
+        number = number.isEmpty() || number == "-" ? "0" : number;
+        const bool decimal = QRegularExpression("^-?[0-9]+$").match(number).hasMatch();
+        bool ok = false;
+        const qlonglong value = number.toLongLong(&ok);
+        if (!decimal || !ok || value < minimum || value > maximum)
+            bad << QString("%1=%2 [%3..%4]").arg(name, text).arg(minimum).arg(maximum);
+    };
     for (const SliderKey &row : kSliderKeys)
-        if (!values.contains(row.group, row.key))
-            missing << QString(row.group) + '/' + row.key;
+        check(row.group, row.key, row.minimum, row.maximum);
     for (const ComboKey &row : kComboKeys)
-        if (!values.contains(row.group, row.key))
-            missing << QString(row.group) + '/' + row.key;
-    return missing.isEmpty() ? QString() : kEnglishDamaged.arg(missing.join('\n'));
+        check(row.group, row.key, 0, row.items - 1);
+    if (!missing.isEmpty())
+        return kEnglishDamaged.arg(missing.join('\n'));
+    return bad.isEmpty() ? QString() : kEnglishInvalid.arg(bad.join('\n'));
 }
 
 } // namespace
@@ -179,10 +197,11 @@ void TestProfileFlows::startUpTarget()
         QCOMPARE(written("data.ini", "MachineSetUp", "ExternalMoment"), QStringLiteral("31"));
     else
         QCOMPARE(readBytes(pathOf("data.ini")), before);
-    // The base is asked to store whatever happened to the file, and nothing else.
+    // The committed value goes out first, then the base is asked to store whatever happened
+    // to the file, and nothing else.
     QCOMPARE(m_h->waitForFeature(QByteArray::fromHex("8003")).left(11),
              QByteArray::fromHex("8003002400000000000000"));
-    QCOMPARE(m_h->features().size(), 1);
+    QCOMPARE(sent(*m_h, "80"), QStringLiteral("800184030064011a3b1f09 8003002400000000000000"));
     QVERIFY(m_responder->takeBoxes().isEmpty());
 }
 
@@ -202,8 +221,21 @@ void TestProfileFlows::chooseProfile_data()
     const QByteArray damaged =
         withMarker("0").replace("OuterDamping=33\r\n", "").replace("GameFlider=7\r\n", "");
     row("marker 0", withMarker("0"), "");
-    row("selector indexes outside the items keep the selection", markedProfile(5, 6, 700, 3, -1),
-        "", 700);
+    row("no GameFlider", withMarker("0").replace("GameFlider=7\r\n", ""), "");
+    row("selector indexes outside the items", markedProfile(5, 6, 700, 3, -1),
+        kEnglishInvalid.arg("Softward/speed=3 [0..2]\nSoftward/type=-1 [0..1]"));
+    const auto invalid = [](const char *key, const char *value, const char *range) {
+        return kEnglishInvalid.arg(QString("%1=%2 [%3]").arg(key, value, range));
+    };
+    row("angle not a whole number",
+        withMarker("0").replace("SliderStreeingAngle=720", "SliderStreeingAngle=900.0"),
+        invalid("StreeingAngle/SliderStreeingAngle", "900.0", "1..1600"));
+    row("angle empty", withMarker("0").replace("SliderStreeingAngle=720", "SliderStreeingAngle="),
+        invalid("StreeingAngle/SliderStreeingAngle", "", "1..1600"));
+    row("force past the range", withMarker("0").replace("ForceFeedback=-40", "ForceFeedback=-9999"),
+        invalid("MachineSetUp/ForceFeedback", "-9999", "-100..100"));
+    row("spring in hex", withMarker("0").replace("ExternalElastic=12", "ExternalElastic=0x20"),
+        invalid("MachineSetUp/ExternalElastic", "0x20", "0..100"));
     row("no marker", unmarked, kEnglishConversion);
     row("no marker, box closed", unmarked, kEnglishConversion, 0, QLocale::English, Answer::Escape);
     row("marker 3", withMarker("3"), kEnglishForeign);
@@ -212,13 +244,10 @@ void TestProfileFlows::chooseProfile_data()
     row("deleted after listing", "<gone>", kEnglishMissing);
     row("replaced by a folder", "<dir>", kEnglishFolder);
     row("replaced by a file over 1 MiB", "<huge>", kEnglishTooLarge);
-    row("damaged", damaged,
-        kEnglishDamaged.arg("MachineSetUp/OuterDamping\nGameEffect/GameFlider"));
+    row("damaged", damaged, kEnglishDamaged.arg("MachineSetUp/OuterDamping"));
     const int zh = QLocale::Chinese;
     row("Chinese, damaged", damaged,
-        QString::fromUtf8(
-            "该配置文件已损坏，未载入。缺少：\nMachineSetUp/OuterDamping\nGameEffect/GameFlider"),
-        0, zh);
+        QString::fromUtf8("该配置文件已损坏，未载入。缺少：\nMachineSetUp/OuterDamping"), 0, zh);
 }
 
 // A profile chosen from the list loads, or is refused with the box its state
@@ -301,10 +330,8 @@ void TestProfileFlows::conversionThenLoadSendsTheProfile()
     // GameDamper 72, GameInertia 76, GameFriction 53, ConstantForce 0, PeriodForce 0.
     QCOMPARE(sent(*m_h, "8001"), QStringLiteral("800184030000001a3b5b09"));
     QCOMPARE(sent(*m_h, "8002"), QStringLiteral("8002b5484c350000000000"));
-    // The selectors in load order: Response first (Suspension still 2), then
-    // Suspension, then the choice sends the settings as loaded once more.
-    QCOMPARE(sent(*m_h, "8004"), QStringLiteral("8004020000000000000000 8004000000000000000000 "
-                                                "8004000000000000000000"));
+    // Both selectors as loaded, never one of them alone; then the choice sends them once more.
+    QCOMPARE(sent(*m_h, "8004"), QStringLiteral("8004000000000000000000 8004000000000000000000"));
 }
 
 void TestProfileFlows::saveAs_data()

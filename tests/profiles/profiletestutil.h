@@ -19,12 +19,12 @@
 
 namespace testutil {
 
-// The default profile as the format defines it: 36 lines, CR LF, 436 bytes.
+// The default profile as the format defines it: 35 lines, CR LF, 422 bytes.
 inline QByteArray expectedDefaultProfile()
 {
     return QByteArrayLiteral(
         "[MachineSetUp]\r\nForceFeedback=\r\nExternalElastic=26\r\nOuterDamping=59\r\n"
-        "ExternalMoment=91\r\nExternalFriction=9\r\n\r\n[GameEffect]\r\nGameFlider=0\r\n"
+        "ExternalMoment=91\r\nExternalFriction=9\r\n\r\n[GameEffect]\r\n"
         "GameElastic=181\r\nGameDamping=72\r\nGameMoment=76\r\nGameFriction=53\r\n\r\n"
         "[GameIsForce]\r\nGameConstant=\r\nGameSinOne=\r\nGameSinTwo=\r\nGameSinThree=\r\n"
         "GameSinFour=\r\n\r\n[StreeingAngle]\r\nSliderStreeingAngle=900\r\n\r\n\r\n[Softward]\r\n"
