@@ -122,10 +122,10 @@ ParseOutcome takeOperands(ParseOutcome outcome, const QCommandLineParser &parser
     if (request.json && request.command != Command::Status)
         return usageError(messageText(language::JsonNeedsStatusMessage));
     if ((request.command == Command::Wrap) != !program.isEmpty())
-        return usageError(messageText(request.command == Command::Wrap
-                                          ? language::ProfileNeedsCommandMessage
-                                          : language::UnexpectedArgumentMessage)
-                              .arg(program.value(0)));
+        return usageError(
+            request.command == Command::Wrap
+                ? messageText(language::ProfileNeedsCommandMessage)
+                : messageText(language::UnexpectedArgumentMessage).arg(program.value(0)));
     if (request.command == Command::Read)
         request.file = operands.value(0);
     else if (request.command == Command::Diff)

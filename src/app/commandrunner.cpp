@@ -199,9 +199,10 @@ void CommandRunner::read()
         return;
     }
     const QString path = QDir(m_request.workingDirectory).absoluteFilePath(m_request.file);
-    if (!profiles::writeFileAtomically(path, text, true)) {
+    QString reason;
+    if (!profiles::writeFileAtomically(path, text, true, &reason)) {
         finish(ExitFailed, QString(),
-               messageText(language::ProfileIoErrorMessage).arg(path, QString()));
+               messageText(language::ProfileIoErrorMessage).arg(path, reason));
         return;
     }
     finish(ExitDone, messageText(language::SettingsWrittenMessage).arg(path));

@@ -179,10 +179,11 @@ void Widget::onSliderValueChanged(SendGroup group, int position, int value)
 {
     const QList<QLineEdit *> &edits =
         group == SendGroup::Machine ? m_machineEdits : m_gameEditsSendOrder;
-    // Re-enters onFieldTextChanged when the text changes (a typed number the slider clamped
-    // is replaced by the limit at once).
-    if (QLineEdit *edit = edits.value(position))
-        edit->setText(QString::number(value));
+    // Re-enters onFieldTextChanged (a typed number the slider clamped is replaced by the limit
+    // at once). An unchanged text is left alone: setText() would clear the field's own undo.
+    const QString text = QString::number(value);
+    if (QLineEdit *edit = edits.value(position); edit && edit->text() != text)
+        edit->setText(text);
     // A slider that follows typed text, a shown value or the base's is no commitment.
     if (m_showingCommitted || m_applyingBaseValues)
         return;

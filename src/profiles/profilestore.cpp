@@ -131,15 +131,20 @@ ProfileLock::ProfileLock(const QString &filePath, int timeoutMs)
     }
 }
 
-bool writeFileAtomically(const QString &path, const QByteArray &data, bool textMode)
+bool writeFileAtomically(const QString &path, const QByteArray &data, bool textMode, QString *error)
 {
     QSaveFile file(path);
+    const auto failed = [&file, error] {
+        if (error)
+            *error = file.errorString();
+        return false;
+    };
     QIODevice::OpenMode mode = QIODevice::WriteOnly;
     if (textMode)
         mode |= QIODevice::Text;
     if (!file.open(mode)) {
         qCWarning(lcProfiles) << "cannot write" << path << file.errorString();
-        return false;
+        return failed();
     }
     const qint64 written = file.write(data);
     const bool flushed = file.flush();
@@ -149,12 +154,13 @@ bool writeFileAtomically(const QString &path, const QByteArray &data, bool textM
         file.size() < data.size()) {
         qCWarning(lcProfiles) << "write failed, keeping the old file:" << path
                               << file.errorString();
+        const bool result = failed();
         file.cancelWriting();
-        return false;
+        return result;
     }
     if (!file.commit()) {
         qCWarning(lcProfiles) << "cannot replace" << path << file.errorString();
-        return false;
+        return failed();
     }
     return true;
 }

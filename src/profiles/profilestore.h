@@ -100,7 +100,9 @@ ReadStatus readFileLimited(const QString &path, qint64 limit, QByteArray *data,
 // file beside it is written, checked and renamed over it. On failure the old
 // file is untouched and no temporary file is left. textMode writes "\n" as
 // the platform's line end.
-bool writeFileAtomically(const QString &path, const QByteArray &data, bool textMode = false);
+// With `error`, a failure's reason in the system's words.
+bool writeFileAtomically(const QString &path, const QByteArray &data, bool textMode = false,
+                         QString *error = nullptr);
 
 // All values of one profile file, read once.
 class ProfileValues

@@ -112,7 +112,12 @@ void TestCommandLine::initTestCase()
         {QStringLiteral("good"),
          QString(text).replace(angle, QStringLiteral("SliderStreeingAngle=540"))},
         {QStringLiteral("foreign"), QString(text).replace(edition, QStringLiteral("Ver=1"))},
-        {QStringLiteral("damaged"), QString(text).remove(angle)}};
+        {QStringLiteral("damaged"), QString(text).remove(angle)},
+        {QStringLiteral("invalid"),
+         QString(text)
+             .replace(angle, QStringLiteral("SliderStreeingAngle=900.0"))
+             .replace(QRegularExpression(QStringLiteral("ForceFeedback=-?\\d+")),
+                      QStringLiteral("ForceFeedback=-9999"))}};
     for (auto it = profiles.begin(); it != profiles.end(); ++it) {
         QFile file(m_profiles.filePath(it.key() + QStringLiteral(".ini")));
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write(it.value().toUtf8()) > 0);
@@ -148,7 +153,16 @@ void TestCommandLine::commands_data()
     row("apply foreign", false, {"--apply", "foreign"}, 1, "^$", "other edition");
     row("apply damaged", false, {"--apply", "damaged.ini"}, 1, "^$",
         "damaged(.|\\n)*SliderStreeingAngle");
+    // A value the base cannot take refuses the whole profile, on every path that reads one.
+    const char *invalid = "ForceFeedback=-9999 \\[-100\\.\\.100\\]\\n.*SliderStreeingAngle=900\\.0";
+    row("apply invalid", false, {"--apply", "invalid"}, 1, "^$", invalid);
+    row("diff invalid", false, {"--diff", "invalid", "base"}, 1, "^$", invalid);
+    row("wrap invalid", false, {"--profile", "invalid", "--", "true"}, 0, "^$", invalid);
     row("unknown option", false, {"--bogus"}, 2, "^$", "--bogus");
+    row("profile without a command", false, {"--profile", "good"}, 2, "^$",
+        "^--profile needs the command to run after --\\.\\n$");
+    row("read into a folder that is not there", false, {"--read", "no/such/folder.ini"}, 1, "^$",
+        "folder\\.ini.*: No such file or directory\\n$");
     row("diff files", false, {"--diff", "good", "./before.ini"}, 0, "^Angle\\t540\\t\\d+\\n$");
     // The apply rows above each left a snapshot.
     row("list", false, {"--list"}, 0, "(^|\\n)good\\.ini\\n(.*\\n)*history/.* before ");

@@ -7,6 +7,7 @@
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QDir>
+#include <QLabel>
 #include <QLineEdit>
 #include <QSlider>
 #include <QUndoStack>
@@ -82,6 +83,7 @@ class TestHistory : public QObject
 private slots:
     void undoAndRedoPutTheBaseBack_data();
     void undoAndRedoPutTheBaseBack();
+    void ctrlZInAFieldHoldingTypingUndoesTheTyping();
     void snapshotBeforeEachOverwrite_data();
     void snapshotBeforeEachOverwrite();
     void theNewestFiftySnapshotsAreKept();
@@ -90,13 +92,24 @@ private slots:
 void TestHistory::undoAndRedoPutTheBaseBack_data()
 {
     QTest::addColumn<QString>("kind");
-    for (const char *kind : {"slider", "typed", "choice", "profile load", "factory reset"})
-        QTest::newRow(kind) << QString::fromLatin1(kind);
+    QTest::addColumn<QString>("change"); // as the undo and redo lines say it, in Chinese
+    QTest::newRow("slider") << "slider"
+                            << "方向盘角度 910 → 900";
+    QTest::newRow("typed") << "typed"
+                           << "游戏回中 42 → 100";
+    QTest::newRow("choice") << "choice"
+                            << "响应模式 狂野 → 稳定";
+    QTest::newRow("profile load") << "profile load"
+                                  << "方向盘角度 540 → 900, 游戏回中 70 → 100, "
+                                     "响应模式 狂野 → 稳定";
+    QTest::newRow("factory reset") << "factory reset"
+                                   << "";
 }
 
 void TestHistory::undoAndRedoPutTheBaseBack()
 {
     QFETCH(QString, kind);
+    QFETCH(QString, change);
     WidgetHarness::Options options = quietBase();
     options.config.factoryResetDelayMs = 0;
     WidgetHarness h(options);
@@ -114,13 +127,44 @@ void TestHistory::undoAndRedoPutTheBaseBack()
         QWidget *target = QApplication::focusWidget();
         QTest::keyClick(target ? target : QApplication::activeWindow(), key, modifiers);
     };
+    auto *note = h.widget()->findChild<QLabel *>(QStringLiteral("historyNote"));
     press(Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(h.base().settings(), before);
+    // One line says what changed, for a few seconds.
+    note = h.widget()->findChild<QLabel *>(QStringLiteral("historyNote"));
+    QVERIFY(note && note->isVisible());
+    if (!change.isEmpty())
+        QCOMPARE(note->toolTip(), QString("已撤销：") + change);
     press(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
     QCOMPARE(h.base().settings(), after);
+    QVERIFY(note->toolTip().startsWith(QString("已重做：")));
+    QMetaObject::invokeMethod(h.widget()->findChild<QTimer *>("historyNoteTimer"), "timeout");
+    QVERIFY(!note->isVisible());
     press(Qt::Key_Z, Qt::ControlModifier);
     press(Qt::Key_Y, Qt::ControlModifier);
     QCOMPARE(h.base().settings(), after);
+}
+
+// While a field holds typing, Ctrl+Z is the field's own undo; once the field shows its value
+// again, Ctrl+Z undoes the last change on the base.
+void TestHistory::ctrlZInAFieldHoldingTypingUndoesTheTyping()
+{
+    WidgetHarness h(quietBase());
+    QVERIFY(settleStartUp(h));
+    QApplication::setActiveWindow(h.widget());
+    perform(h, QStringLiteral("slider"));
+    const sim::Settings after = h.base().settings();
+    auto *edit = h.child<QLineEdit>("lineGamesDamping");
+    edit->setFocus();
+    QTest::keyClick(edit, Qt::Key_End);
+    QTest::keyClick(edit, Qt::Key_Backspace);
+    QCOMPARE(edit->text(), QStringLiteral("15"));
+    QTest::keyClick(edit, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(edit->text(), QStringLiteral("150"));
+    QCOMPARE(h.base().settings(), after);
+    QTest::keyClick(edit, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(h.base().settings(), kKnownSettings);
+    QVERIFY(h.features().size() >= 2);
 }
 
 void TestHistory::snapshotBeforeEachOverwrite_data()

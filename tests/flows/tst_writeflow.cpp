@@ -25,6 +25,7 @@ namespace {
 
 const char kRead[] = "80 03 01 00 00 00 00 00 00 00 00";
 const char kReset[] = "80 05 55 55 00 00 00 00 00 00 00";
+const char kStore[] = "80 03 00 24 00 00 00 00 00 00 00";
 const char kFriction41[] = "80 01 84 03 00 32 01 0A 14 1E 29";
 
 // How the base starts: read (its answer applied), echoing byte [4] 0x2D,
@@ -93,6 +94,52 @@ const struct Typed
     {"game field", QLocale::English, "lineGamesDamping", "7", "7", "7", "64 07 63 BD"},
 };
 
+// What a user does, step by step in words, against the reports the base receives: only a
+// committed value (a slider moved, a field's text taken with Enter or on leaving it, a choice)
+// is ever sent, and a pending send goes out before a store, a reset or the window's close.
+const struct Committed
+{
+    const char *name;
+    QStringList steps, sent;
+} kCommitted[] = {
+    {"emptied angle, then Center",
+     {"erase lineStreeingAngle", "click toolButton_3", "lineStreeingAngle shows ",
+      "leave lineStreeingAngle", "lineStreeingAngle shows 900"},
+     {kCentredKnown}},
+    {"a 5 on the way to 540 while a move is pending",
+     {"move SliderFriction", "type 5 into lineStreeingAngle", "send timers fire"},
+     {kFriction41}},
+    {"spring emptied, Enter in another field",
+     {"erase lineJump", "Enter in lineDamping", "leave lineJump", "lineJump shows 10"},
+     {kKnownMachine, kKnownGame}},
+    {"-150 in the overall force is -100",
+     {"type -150 into lineGramFreeBack", "lineGramFreeBack shows -100",
+      "Enter in lineGramFreeBack"},
+     {"80 01 84 03 00 9C 01 0A 14 1E 28", kKnownGame}},
+    {"a field left is sent with its group's next send",
+     {"type 33 into lineJump", "leave lineJump", "send timers fire", "move SliderFriction",
+      "send timers fire"},
+     {"80 01 84 03 00 32 01 21 14 1E 29"}},
+    {"a field left with a lone minus shows its value again",
+     {"type - into lineGramFreeBack", "leave lineGramFreeBack", "lineGramFreeBack shows 50",
+      "send timers fire"},
+     {}},
+    {"store right after a move",
+     {"move SliderFriction", "click tbt_savedata"},
+     {kFriction41, kStore}},
+    {"reset right after a move",
+     {"move SliderFriction", "click tbt_original_state"},
+     {kFriction41, kReset}},
+    {"Escape right after a move", {"move SliderFriction", "press Escape"}, {kFriction41}},
+    {"wheel over the selectors and a slider without focus",
+     {"wheel over colorComboBox", "wheel over colorComboBox_2", "wheel over SliderFriction",
+      "send timers fire"},
+     {}},
+    {"wheel over a slider with focus",
+     {"focus SliderFriction", "wheel over SliderFriction", "send timers fire"},
+     {"80 01 84 03 00 32 01 0A 14 1E 2B"}},
+};
+
 } // namespace
 
 class TestWriteFlow : public QObject
@@ -102,6 +149,8 @@ class TestWriteFlow : public QObject
 private slots:
     void onlyValuesReadOrSetAreSent_data();
     void onlyValuesReadOrSetAreSent();
+    void onlyCommittedValuesAreSent_data();
+    void onlyCommittedValuesAreSent();
     void typedTextIsWhatIsSent_data();
     void typedTextIsWhatIsSent();
     void angleAndEnter_data();
@@ -186,6 +235,63 @@ void TestWriteFlow::onlyValuesReadOrSetAreSent()
         if (!box->objectName().isEmpty())
             told << box->objectName() + ": " + box->text().section('\n', 0, 0);
     QCOMPARE(told.join('\n'), QString::fromUtf8(r.told));
+}
+
+void TestWriteFlow::onlyCommittedValuesAreSent_data()
+{
+    QTest::addColumn<int>("row");
+    for (int i = 0; i < int(std::size(kCommitted)); ++i)
+        QTest::newRow(kCommitted[i].name) << i;
+}
+
+void TestWriteFlow::onlyCommittedValuesAreSent()
+{
+    QFETCH(int, row);
+    WidgetHarness harness(quietBase());
+    QVERIFY(settleStartUp(harness));
+    Widget *w = harness.widget();
+    for (const QString &step : kCommitted[row].steps) {
+        const QString control = step.section(' ', -1);
+        auto *target = w->findChild<QWidget *>(control);
+        auto *edit = qobject_cast<QLineEdit *>(target);
+        if (step.startsWith("move "))
+            QTest::keyClick(target, Qt::Key_Right);
+        else if (step.startsWith("type ")) {
+            edit->selectAll();
+            QTest::keyClicks(edit, step.section(' ', 1, 1));
+        } else if (step.startsWith("erase "))
+            for (QTest::keyClick(edit, Qt::Key_End); !edit->text().isEmpty();)
+                QTest::keyClick(edit, Qt::Key_Backspace);
+        else if (step.startsWith("leave ")) {
+            QFocusEvent leave(QEvent::FocusOut, Qt::TabFocusReason);
+            QCoreApplication::sendEvent(edit, &leave);
+        } else if (step.startsWith("Enter in "))
+            QTest::keyClick(edit, Qt::Key_Return);
+        else if (step.startsWith("click "))
+            static_cast<QAbstractButton *>(target)->click();
+        else if (step == "press Escape") {
+            QTest::keyClick(w, Qt::Key_Escape);
+            // Escape asked the event loop to end; a loop run to its end clears that request.
+            QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+            QCoreApplication::exec();
+        } else if (step == "send timers fire")
+            for (QTimer *timer : w->findChildren<QTimer *>())
+                if (timer->isActive() && timer->interval() == 500)
+                    QMetaObject::invokeMethod(timer, "timeout");
+        if (step.startsWith("focus ") || step.startsWith("wheel over ")) {
+            if (step.startsWith("focus "))
+                target->setFocus();
+            QWheelEvent turn(QPointF(5, 5), QPointF(target->mapToGlobal(QPoint(5, 5))), QPoint(),
+                             QPoint(0, 120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase,
+                             false);
+            if (step.startsWith("wheel over "))
+                QCoreApplication::sendEvent(target, &turn);
+        }
+        if (step.contains(" shows "))
+            QCOMPARE(w->findChild<QLineEdit *>(step.section(' ', 0, 0))->text(),
+                     step.section(' ', 2));
+    }
+    QCOMPARE(records(harness.features()), kCommitted[row].sent);
 }
 
 void TestWriteFlow::typedTextIsWhatIsSent_data()

@@ -136,6 +136,7 @@ private slots:
     void chooseProfile_data();
     void chooseProfile();
     void conversionThenLoadSendsTheProfile();
+    void wheelOverTheListLoadsNothing();
     void saveAs_data();
     void saveAs();
     void malformedProfilesLoadOrAreRefused();
@@ -332,6 +333,24 @@ void TestProfileFlows::conversionThenLoadSendsTheProfile()
     QCOMPARE(sent(*m_h, "8002"), QStringLiteral("8002b5484c350000000000"));
     // Both selectors as loaded, never one of them alone; then the choice sends them once more.
     QCOMPARE(sent(*m_h, "8004"), QStringLiteral("8004000000000000000000 8004000000000000000000"));
+}
+
+// Qt's combo box takes a wheel turn as a choice; over the profile list it changes nothing.
+void TestProfileFlows::wheelOverTheListLoadsNothing()
+{
+    QVERIFY(writeBytes(pathOf("good.ini"), markedProfile(-20, 30, 540)));
+    m_h->widget()->Slit_InitcbReadFile();
+    const int shown = list()->currentIndex();
+    m_h->clearFeatures();
+    for (const int delta : {-120, 120, 120}) {
+        QWheelEvent turn(QPointF(5, 5), QPointF(list()->mapToGlobal(QPoint(5, 5))), QPoint(),
+                         QPoint(0, delta), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(list(), &turn);
+    }
+    QCOMPARE(list()->currentIndex(), shown);
+    QVERIFY(m_responder->takeBoxes().isEmpty());
+    QVERIFY(!sendPending(*m_h));
+    QVERIFY(m_h->features().isEmpty());
 }
 
 void TestProfileFlows::saveAs_data()

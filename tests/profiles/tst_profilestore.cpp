@@ -4,6 +4,7 @@
 // QSettings.
 
 #include "inifile.h"
+#include "parameterprofile.h"
 #include "profilefolder.h"
 #include "profilestore.h"
 #include "profiletestutil.h"
@@ -24,6 +25,8 @@ using profiles::WriteStatus;
 
 Q_DECLARE_METATYPE(EditionMarker)
 Q_DECLARE_METATYPE(WriteStatus)
+
+constexpr int kNone = -99999;
 
 class TestProfileStore : public QObject
 {
@@ -55,32 +58,45 @@ void TestProfileStore::init()
 
 void TestProfileStore::storedText_data()
 {
+    // The number a stored text stands for as TotalForce (-100..100) and as Angle (1..1600),
+    // kNone where it stands for none, and the edition it names as a marker.
     QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("number");
+    QTest::addColumn<int>("force");
+    QTest::addColumn<int>("angle");
     QTest::addColumn<EditionMarker>("marker");
-    const auto row = [](const char *text, int number, EditionMarker marker) {
-        QTest::newRow(text) << QString::fromLatin1(text) << number << marker;
+    const auto row = [](const char *text, int force, int angle, EditionMarker marker) {
+        QTest::newRow(text) << QString::fromLatin1(text) << force << angle << marker;
     };
-    row("", 0, EditionMarker::Unmarked);
-    row("000", 0, EditionMarker::Ours);
-    row("-0", 0, EditionMarker::Ours);
-    row(" ", 0, EditionMarker::Ours);
-    row("-", 0, EditionMarker::Ours);
-    row("-100", -100, EditionMarker::Foreign);
-    row("+7", 7, EditionMarker::Foreign);
-    row(" 2 ", 2, EditionMarker::Foreign);
-    row("12abc", 0, EditionMarker::Ours);
-    row("0x10", 0, EditionMarker::Ours);
-    row("99999999999", 0, EditionMarker::Foreign);
+    row("", 0, kNone, EditionMarker::Unmarked);
+    row("000", 0, kNone, EditionMarker::Ours);
+    row("-0", 0, kNone, EditionMarker::Ours);
+    row(" ", 0, kNone, EditionMarker::Ours);
+    row("-", 0, kNone, EditionMarker::Ours);
+    row("-100", -100, kNone, EditionMarker::Foreign);
+    row("-101", kNone, kNone, EditionMarker::Foreign);
+    row("+7", kNone, kNone, EditionMarker::Foreign);
+    row(" 2 ", 2, 2, EditionMarker::Foreign);
+    row("0900", kNone, 900, EditionMarker::Foreign);
+    row("1600", kNone, 1600, EditionMarker::Foreign);
+    row("1601", kNone, kNone, EditionMarker::Foreign);
+    row("900.0", kNone, kNone, EditionMarker::Ours);
+    row("1e3", kNone, kNone, EditionMarker::Ours);
+    row("12abc", kNone, kNone, EditionMarker::Ours);
+    row("0x10", kNone, kNone, EditionMarker::Ours);
+    row("--5", kNone, kNone, EditionMarker::Ours);
+    row("99999999999", kNone, kNone, EditionMarker::Foreign);
+    row("2147483648", kNone, kNone, EditionMarker::Foreign);
 }
 
-// A stored value as a number (0 unless decimal), and the edition a marker names.
+// A stored value stands for a whole decimal number inside its range, or for none.
 void TestProfileStore::storedText()
 {
     QFETCH(QString, text);
-    QFETCH(int, number);
+    QFETCH(int, force);
+    QFETCH(int, angle);
     QFETCH(EditionMarker, marker);
-    QCOMPARE(profiles::profileNumber(text), number);
+    QCOMPARE(profiles::storedParameterValue(text, {-100, 100}).value_or(kNone), force);
+    QCOMPARE(profiles::storedParameterValue(text, {1, 1600}).value_or(kNone), angle);
     QCOMPARE(profiles::classifyEditionMarker(text), marker);
 }
 
