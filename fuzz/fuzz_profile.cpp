@@ -1,11 +1,13 @@
 // Profile loading and storing over arbitrary file content. Reading never
 // fails on content (only on size or access), IniFile reports what the profile
-// store reads, and a store either writes every entry so that it reads back,
-// keeping every other entry, or leaves the file exactly as it was.
+// store reads, a profile is either refused or yields exactly the file's
+// numbers, all in range, and a store either writes every entry so that it
+// reads back, keeping every other entry, or leaves the file exactly as it was.
 
 #include "fuzzcheck.h"
 #include "inidocument.h"
 #include "inifile.h"
+#include "parameterprofile.h"
 #include "parameters.h"
 #include "profilestore.h"
 
@@ -121,7 +123,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         FUZZ_CHECK(s_iniFile->ReadIniFile(path, key.group, key.name, viaHelper) == 0);
         FUZZ_CHECK(viaHelper == stored);
     }
-    (void)values.editionMarker();
+    // What a load would send: exactly the numbers the file holds, or nothing at all.
+    const profiles::CheckedProfile checked = profiles::checkProfile(path);
+    FUZZ_CHECK((checked.verdict == profiles::ProfileVerdict::Loadable) ==
+               (values.editionMarker() == profiles::EditionMarker::Ours &&
+                checked.missingKeys.isEmpty() && checked.badValues.isEmpty()));
+    for (const protocol::ParameterInfo &info : protocol::parameterTable()) {
+        const QString text =
+            values.value(QString::fromUtf8(info.profile.group), QString::fromUtf8(info.profile.key))
+                .trimmed();
+        const int sent = checked.values.value(info.parameter);
+        bool decimal = !text.isEmpty() && text != QLatin1String("-") && !text.startsWith('+');
+        const qlonglong number = decimal ? text.toLongLong(&decimal, 10) : 0;
+        const bool accepted = decimal ? info.range.contains(int(number)) && number == sent
+                                      : (text.isEmpty() || text == QLatin1String("-")) &&
+                                            info.range.contains(0) && sent == 0;
+        if (checked.verdict == profiles::ProfileVerdict::Loadable)
+            FUZZ_CHECK(accepted && info.range.contains(sent));
+    }
 
     // Storing: one chosen key, plus the edition marker the tool always writes.
     const Key &chosen = keys.at(keyChoice % keys.size());

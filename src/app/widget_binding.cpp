@@ -145,7 +145,9 @@ void Widget::ProgressToLinedata()
         const protocol::Parameter parameter = info->parameter;
         connect(combo, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
                 [this, parameter](int index) {
-                    if (!m_comboSendArmed || m_applyingBaseValues || m_showingCommitted)
+                    // No selection is no choice.
+                    if (index < 0 || !m_comboSendArmed || m_applyingBaseValues ||
+                        m_showingCommitted)
                         return;
                     noteValueSet(parameter);
                     commit(parameter, index);

@@ -118,10 +118,14 @@ bool isUndoOrRedoKey(const QKeyEvent *event)
 void Widget::setUpHistory()
 {
     m_undoStack = new QUndoStack(this);
+    // A change still pending goes out first and becomes the step the key undoes.
     const auto bind = [this](QKeySequence::StandardKey action, void (QUndoStack::*step)()) {
         for (const QKeySequence &key : keysFor(action)) {
             auto *shortcut = new QShortcut(key, this);
-            connect(shortcut, &QShortcut::activated, m_undoStack, step);
+            connect(shortcut, &QShortcut::activated, this, [this, step] {
+                sendPendingChanges();
+                (m_undoStack->*step)();
+            });
         }
     };
     bind(QKeySequence::Undo, &QUndoStack::undo);
@@ -247,9 +251,6 @@ void Widget::sendForUndo(const protocol::ParameterValues &values,
                          const protocol::ParameterValues &from, quint32 parameters, bool undone)
 {
     const QScopedValueRollback<bool> undoing(m_undoing, true);
-    // What the user changed and has not sent yet goes out first: the step then lands on what
-    // the base has.
-    sendPendingChanges();
     showValues(values, parameters);
     for (const protocol::ParameterGroup group :
          {protocol::ParameterGroup::Machine, protocol::ParameterGroup::Game,

@@ -1,6 +1,10 @@
 // The soak test: the real window against the simulated base for minutes of
 // random user actions and random device faults. Every feature report the base
-// receives lies in its parameters' ranges and centres only after Center;
+// receives lies in its parameters' ranges, carries for each parameter a value
+// that was committed (the base's own, a profile's, a slider's, a field's text
+// taken with Enter or on leaving it, a choice; never a typed prefix, an
+// erased field or a wheel turn over an unfocused control) and centres only
+// after Center;
 // afterwards the tool runs exactly one reader, its memory has not grown,
 // every send succeeds once the base is back, and every profile on disk is
 // still a valid profile.
@@ -11,6 +15,7 @@
 #include "../profileflows/modalresponder.h"
 #include "featurecheck.h"
 #include "inidocument.h"
+#include "parameterprofile.h"
 #include "processprobe.h"
 #include "profilestore.h"
 #include "usbthread.h"
@@ -33,7 +38,12 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include <QSet>
+#include <QTemporaryDir>
+#include <QWheelEvent>
+
 #include <algorithm>
+#include <array>
 #include <random>
 
 namespace {
@@ -91,11 +101,52 @@ private:
     void userAction();
     void checkSentValues(bool centreClicked);
     void checkAfterwards();
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void allow(const protocol::ParameterValues &values);
+    // What committing `field`'s text adds: its number, corrected into the range.
+    void allowCommitted(const QLineEdit *field);
 
+    // Per parameter, every value that was committed in some way.
+    std::array<QSet<int>, protocol::ParameterCount> m_allowed;
     std::mt19937 m_random;
     std::unique_ptr<WidgetHarness> m_harness;
     std::unique_ptr<QObject> m_pending = std::make_unique<QObject>(); // the faults' timers
 };
+
+// The parameter whose slider, field or selector `control` is.
+const protocol::ParameterInfo *parameterOf(const QObject *control)
+{
+    for (const protocol::ParameterInfo &info : protocol::parameterTable())
+        for (const char *name : {info.controls.slider, info.controls.lineEdit, info.controls.combo})
+            if (name && control->objectName() == QLatin1String(name))
+                return &info;
+    return nullptr;
+}
+
+void TestSoak::allow(const protocol::ParameterValues &values)
+{
+    for (int p = 0; p < protocol::ParameterCount; ++p)
+        m_allowed[std::size_t(p)].insert(values.value(protocol::Parameter(p)));
+}
+
+void TestSoak::allowCommitted(const QLineEdit *field)
+{
+    bool number = false;
+    const int typed = field->text().toInt(&number);
+    const protocol::ParameterInfo *info = parameterOf(field);
+    if (number && info)
+        m_allowed[std::size_t(info->parameter)].insert(info->range.bounded(typed));
+}
+
+bool TestSoak::eventFilter(QObject *watched, QEvent *event)
+{
+    // Seen before the window's own filter: leaving a field commits its text.
+    const auto reason = [event] { return static_cast<QFocusEvent *>(event)->reason(); };
+    if (event->type() == QEvent::FocusOut && reason() != Qt::ActiveWindowFocusReason &&
+        reason() != Qt::PopupFocusReason)
+        allowCommitted(static_cast<QLineEdit *>(watched));
+    return false;
+}
 
 void TestSoak::userAction()
 {
@@ -114,12 +165,19 @@ void TestSoak::userAction()
                                                "toolButton_6 ValueSet_2 toolButton_7 "
                                                "toolButton_8 ValueSet_3")
                                     .split(' ');
+    const auto allowShown = [this](const QObject *control, int value) {
+        m_allowed[std::size_t(parameterOf(control)->parameter)].insert(value);
+    };
     const std::function<void()> actions[] = {
-        [&] { slider->setValue(pickIn(slider->minimum(), slider->maximum())); },
+        [&] {
+            slider->setValue(pickIn(slider->minimum(), slider->maximum()));
+            allowShown(slider, slider->value());
+        },
         [&] {
             field->setFocus();
             field->selectAll();
             QTest::keyClicks(field, QString::number(pick(120) - 10));
+            allowCommitted(field);
             QTest::keyClick(field, pick(2) ? Qt::Key_Enter : Qt::Key_Return);
         },
         [&] {
@@ -129,15 +187,43 @@ void TestSoak::userAction()
         },
         [&] { w->findChild<QToolButton *>(buttons.at(pick(buttons.size())))->click(); },
         [&] {
-            QMetaObject::invokeMethod(list, "activated", Q_ARG(int, pickIn(-1, list->count() - 1)));
+            const int index = pickIn(-1, list->count() - 1);
+            const profiles::CheckedProfile chosen =
+                profiles::checkProfile(m_harness->profileFolder() + '/' + list->itemText(index));
+            if (chosen.verdict == profiles::ProfileVerdict::Loadable)
+                allow(chosen.values);
+            QMetaObject::invokeMethod(list, "activated", Q_ARG(int, index));
         },
         [&] {
             QTimer::singleShot(0, m_harness->child<QToolButton>("toolButton_5"),
                                &QToolButton::click);
         },
         [&] { w->on_comboBox_activated(1 + pick(2)); },
-        [&] { combo->setCurrentIndex(pickIn(-1, combo->count() - 1)); }};
-    actions[pick(8)]();
+        [&] {
+            const int index = pickIn(-1, combo->count() - 1);
+            if (index >= 0)
+                allowShown(combo, index);
+            combo->setCurrentIndex(index);
+        },
+        [&] { // a prefix typed, or the field emptied, and left as it is
+            field->setFocus();
+            field->selectAll();
+            QTest::keyClicks(field, pick(3) ? QString::number(pick(20)) : QString());
+            QTest::keyClick(field, Qt::Key_Backspace);
+        },
+        [&] { // a wheel turn, over a control that has the focus or not
+            QWidget *controls[] = {slider, field, list, combo};
+            QWidget *target = controls[pick(4)];
+            if (pick(2))
+                target->setFocus();
+            QWheelEvent turn(QPointF(4, 4), QPointF(target->mapToGlobal(QPoint(4, 4))), QPoint(),
+                             QPoint(0, pick(2) ? 120 : -120), Qt::NoButton, Qt::NoModifier,
+                             Qt::NoScrollPhase, false);
+            QCoreApplication::sendEvent(target, &turn);
+            if (target == slider && slider->hasFocus())
+                allowShown(slider, slider->value());
+        }};
+    actions[pick(10)]();
 }
 
 // Every feature report the base received lies in the catalogue's ranges, and
@@ -149,6 +235,22 @@ void TestSoak::checkSentValues(bool centreClicked)
         const QString unsafe = featurecheck::unsafeValues(record.bytes);
         QVERIFY2(unsafe.isEmpty(), qPrintable(unsafe + ": " + record.bytes.left(11).toHex(' ')));
         centres += featurecheck::isCentreCommand(record.bytes) ? 1 : 0;
+        const auto sub = protocol::SubCommand(quint8(record.bytes.at(1)));
+        std::optional<protocol::ParameterValues> values;
+        if (const auto machine = protocol::decodeMachineSettings(record.bytes))
+            values = machine->values;
+        else if (const auto game = protocol::decodeGameSettings(record.bytes))
+            values = game->values;
+        else if (const auto mode = protocol::decodeMode(record.bytes))
+            values = mode->values;
+        for (const protocol::ParameterInfo *info :
+             values ? protocol::reportParameters(sub) : QVector<const protocol::ParameterInfo *>())
+            QVERIFY2(
+                m_allowed[std::size_t(info->parameter)].contains(values->value(info->parameter)),
+                qPrintable(QStringLiteral("%1 = %2 was never committed: %3")
+                               .arg(QLatin1String(info->name))
+                               .arg(values->value(info->parameter))
+                               .arg(QString::fromLatin1(record.bytes.left(11).toHex(' ')))));
     }
     QVERIFY2(centres <= (centreClicked ? 1 : 0), "a centre command nobody asked for");
     m_harness->base().clearFeatureLog();
@@ -209,6 +311,31 @@ void TestSoak::randomActionsAndFaults()
     QPixmapCache::setCacheLimit(1024);
     m_harness = std::make_unique<WidgetHarness>();
     QVERIFY(WidgetHarness::waitFor([this] { return m_harness->widget()->deviceFound(); }));
+    // What the base starts with, its factory values and the shipped profile's are committed.
+    const auto settingsValues = [](const sim::Settings &settings) {
+        const sim::Settings *s = &settings;
+        protocol::ParameterValues values;
+        const int numbers[] = {s->angle,       s->totalForce,  s->filterFrequency, s->wheelSpring,
+                               s->wheelDamper, s->wheelSpeed,  s->wheelFriction,   s->gameSpring,
+                               s->gameDamper,  s->gameInertia, s->gameFriction,    s->constantForce,
+                               s->periodForce, s->suspension,  s->response};
+        for (int p = 0; p < protocol::ParameterCount; ++p)
+            values.setValue(protocol::Parameter(p), numbers[p]);
+        return values;
+    };
+    allow(settingsValues(m_harness->base().settings()));
+    allow(settingsValues(sim::factorySettings()));
+    QByteArray shipped = profiles::shippedDefaultProfile();
+    shipped.replace("[Softward]", "[Softward]\r\nVer=0");
+    const QTemporaryDir scratch;
+    const QString shippedPath = scratch.filePath("shipped.ini");
+    QFile shippedFile(shippedPath);
+    QVERIFY(shippedFile.open(QIODevice::WriteOnly) && shippedFile.write(shipped) > 0);
+    shippedFile.close();
+    allow(profiles::checkProfile(shippedPath).values);
+    for (const QString &name :
+         protocol::machineLineEditNames() + protocol::gameLineEditNamesInSendOrder())
+        m_harness->child<QLineEdit>(qPrintable(name))->installEventFilter(this);
 
     // The run is a fixed length of random input on timers; every 100 ms the
     // reports sent so far and the reader count are checked, and memory is
