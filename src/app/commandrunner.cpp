@@ -228,30 +228,32 @@ void CommandRunner::read()
                QString::fromUtf8(text).replace(QLatin1String("\r\n"), QLatin1String("\n")));
         return;
     }
-    writeProfile(QDir(m_request.workingDirectory).absoluteFilePath(m_request.file),
-                 language::SettingsWrittenMessage);
+    const QString path = QDir(m_request.workingDirectory).absoluteFilePath(m_request.file);
+    if (writeProfile(path))
+        finish(ExitDone,
+               messageText(language::SettingsWrittenMessage).arg(QDir::toNativeSeparators(path)));
 }
 
 void CommandRunner::save()
 {
     QString name = m_request.profile;
-    if (!name.endsWith(QLatin1String(".ini"), Qt::CaseInsensitive))
-        name += QStringLiteral(".ini");
-    writeProfile(profileFolder() + QLatin1Char('/') + name, language::ProfileSavedMessage);
+    if (name.endsWith(QLatin1String(".ini"), Qt::CaseInsensitive))
+        name.chop(4);
+    const QString path = profileFolder() + QLatin1Char('/') + name + QStringLiteral(".ini");
+    if (writeProfile(path))
+        finish(
+            ExitDone,
+            messageText(language::ProfileSavedMessage).arg(name, QDir::toNativeSeparators(path)));
 }
 
-// The base's settings as a profile file; `done` names the file with %1 (and %2).
-void CommandRunner::writeProfile(const QString &path, const language::Message &done)
+// The base's settings as a profile file; false (and finished) when it could not be written.
+bool CommandRunner::writeProfile(const QString &path)
 {
-    const QString shown = QDir::toNativeSeparators(path);
-    if (!profiles::writeFileAtomically(path, profileText(m_window->baseSettings()), true)) {
-        finish(ExitFailed, QString(), messageText(language::FileNotWrittenMessage).arg(shown));
-        return;
-    }
-    const QString text = messageText(done);
-    finish(ExitDone, text.contains(QLatin1String("%2"))
-                         ? text.arg(QFileInfo(path).completeBaseName(), shown)
-                         : text.arg(shown));
+    if (profiles::writeFileAtomically(path, profileText(m_window->baseSettings()), true))
+        return true;
+    finish(ExitFailed, QString(),
+           messageText(language::FileNotWrittenMessage).arg(QDir::toNativeSeparators(path)));
+    return false;
 }
 
 void CommandRunner::apply()
@@ -394,6 +396,7 @@ void CommandHost::handleChannelRequest(const QByteArray &request,
     }
     // The wrapper runs in the caller; the window only applies and restores for it.
     if (outcome.request.command == Command::Wrap) {
+        const language::MessageLanguageScope scope(outcome.request.language);
         answer({ExitUsage, QString(), messageText(language::OneCommandMessage), QString()});
         return;
     }

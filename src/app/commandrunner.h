@@ -62,7 +62,7 @@ private:
     void act();
     void list();
     void save();
-    void writeProfile(const QString &path, const language::Message &done);
+    bool writeProfile(const QString &path);
     void status();
     void read();
     void apply();

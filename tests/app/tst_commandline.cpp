@@ -68,6 +68,7 @@ void TestCommandLine::start(QProcess &process, const QStringList &arguments,
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime.path());
     env.insert(QStringLiteral("VELORAX_PROFILE_DIR"), m_profiles.path());
     env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    env.remove(QStringLiteral("QT_LOGGING_RULES")); // standard error as users see it
     for (const QString &step : setup) {
         const QString value = step.section('=', 1).replace("%work", m_work.path());
         if (step.startsWith('<'))
