@@ -33,6 +33,8 @@ cleanup() {
     for pid in $app $demo; do kill -KILL "$pid" 2>/dev/null || true; done
     if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; fi
     if [ -n "$created_user" ]; then userdel --remove "$user" 2>/dev/null || true; fi
+    # The runtime folder a command without XDG_RUNTIME_DIR made.
+    rm -rf "${TMPDIR:-/tmp}/runtime-$user"
     rm -rf "$work"
 }
 trap cleanup EXIT INT TERM
