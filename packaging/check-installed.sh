@@ -1,5 +1,6 @@
 #!/bin/sh
-# Installs the Debian package, checks the installed files and starts the
+# Installs the Debian package, checks the installed files (validators, manual
+# pages with man --warnings, bash -n on the completion, lintian) and starts the
 # installed program as an ordinary user on a headless X server: it must show
 # its window, create its profile folder in the user's data folder (not beside
 # /usr/bin) and end with exit code 0 on Escape. The installed demo must ask its
@@ -32,6 +33,8 @@ cleanup() {
     for pid in $app $demo; do kill -KILL "$pid" 2>/dev/null || true; done
     if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; fi
     if [ -n "$created_user" ]; then userdel --remove "$user" 2>/dev/null || true; fi
+    # The runtime folder a command without XDG_RUNTIME_DIR made.
+    rm -rf "${TMPDIR:-/tmp}/runtime-$user"
     rm -rf "$work"
 }
 trap cleanup EXIT INT TERM
@@ -72,6 +75,24 @@ else
     VELORAX_UDEV_RULE="$rule" QT_QPA_PLATFORM=offscreen "$checker" >"$work/rule.log" 2>&1 ||
         { cat "$work/rule.log" >&2; fail "udev rule check"; }
 fi
+
+for program in velorax-manager velorax-manager-demo; do
+    page=/usr/share/man/man1/$program.1.gz
+    [ -f "$page" ] || fail "$page not installed"
+    say "man --warnings -l $page"
+    out=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$page" 2>&1 >/dev/null) || fail "man -l $page"
+    [ -z "$out" ] || fail "man --warnings -l $page: $out"
+    completion=/usr/share/bash-completion/completions/$program
+    say "bash -n $completion"
+    bash -n "$completion" || fail "bash -n $completion"
+done
+for f in copyright changelog.gz; do
+    [ -f "/usr/share/doc/velorax-manager/$f" ] || fail "/usr/share/doc/velorax-manager/$f not installed"
+done
+# Errors and warnings fail; informational tags do not (the binaries' hardening
+# and .comment notes come from the Qt/CMake build flags, not from packaging).
+say "lintian $deb"
+lintian --fail-on error,warning --tag-display-limit 0 "$deb" || fail "lintian"
 
 # -- the installed program, as an ordinary user -------------------------------
 # root may write to /usr/bin, which would put the profiles there: the smoke
@@ -178,6 +199,15 @@ rc=0
 wait "$demo" || rc=$?
 [ "$rc" -eq 0 ] || { cat "$work/demo.log" >&2; fail "the demo ended with $rc after SIGTERM"; }
 say "demo read request seen, ended with exit code 0 on SIGTERM"
+
+# -- a command as a user without XDG_RUNTIME_DIR (su, sudo, ssh) ----------------
+say "velorax-manager --list as $user without XDG_RUNTIME_DIR"
+setpriv --reuid="$user" --regid="$user" --init-groups \
+    env -i HOME="$home" USER="$user" LOGNAME="$user" PATH=/usr/bin:/bin LANG=C.UTF-8 \
+    /usr/bin/velorax-manager --list >"$work/list.out" 2>"$work/list.err" ||
+    { cat "$work/list.err" >&2; fail "velorax-manager --list failed"; }
+grep -qx data.ini "$work/list.out" || fail "--list does not show data.ini"
+[ ! -s "$work/list.err" ] || { cat "$work/list.err" >&2; fail "--list wrote to standard error"; }
 
 # -- removal -------------------------------------------------------------------
 say "removing the package"

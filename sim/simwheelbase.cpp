@@ -529,11 +529,13 @@ bool SimWheelBase::receiveFeatureReport(std::uint64_t generation, const std::uin
     }
     m_wake.notify_all();
 
+    // Printed for the demo, else logged: each report once.
     const QString line = featureLogLine(report);
-    qCDebug(lcSim).noquote() << line << (accepted ? "" : "(refused)");
     if (print)
         printToStderr(accepted ? line
                                : QString(line).replace(0, 4, QStringLiteral("sim: refused")));
+    else
+        qCDebug(lcSim).noquote() << line << (accepted ? "" : "(refused)");
     return accepted;
 }
 

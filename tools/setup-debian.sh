@@ -10,7 +10,7 @@ PACKAGES="
   fonts-wqy-microhei fonts-dejavu-core
   clang clang-format libclang-rt-14-dev
   g++-mingw-w64-x86-64
-  dpkg-dev file desktop-file-utils appstream
+  dpkg-dev file desktop-file-utils appstream lintian man-db
   xauth xvfb xdotool
 "
 

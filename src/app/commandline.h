@@ -3,6 +3,8 @@
 // The tool's command line: what a start with arguments asks for, parsed into one request that
 // either this process or the running window carries out.
 
+#include "languagetable.h"
+
 #include <QJsonObject>
 #include <QString>
 #include <QStringList>
@@ -14,15 +16,20 @@ enum ExitCode
     ExitDone = 0,
     ExitFailed = 1, // refused or failed
     ExitUsage = 2,
-    ExitNoBase = 3
+    ExitNoBase = 3,
+    // --diff answers as diff does: 0 the same, 1 different, 2 (or 3, no base) on trouble.
+    ExitDiffers = 1,
+    ExitDiffTrouble = 2,
 };
 
 enum class Command
 {
     None,
     List,
+    Where,
     Status,
     Read,
+    Save,
     Apply,
     Store,
     Diff,
@@ -31,21 +38,29 @@ enum class Command
 
 // The word that names the base's settings in --diff.
 inline constexpr char kBaseOperand[] = "base";
+// As a file: standard output (--read), standard input (--apply, --diff, --profile).
+inline constexpr char kStandardStream[] = "-";
+// Profile names of this form name a snapshot, as --list prints them.
+inline constexpr char kSnapshotPrefix[] = "history/";
 
 struct CommandRequest
 {
     Command command = Command::None;
-    bool json = false;             // --status --json
-    QString file;                  // --read FILE (empty: standard output)
-    QString profile;               // --apply, --profile
-    QStringList diffOperands;      // --diff A B
-    QStringList program;           // after "--": the command and its arguments
-    QString workingDirectory;      // of the caller: relative paths resolve there
-    bool keepRestorePoint = false; // --apply: save a snapshot and report its path
-    QStringList arguments;         // as given, for the running window
+    bool json = false;                // --status --json
+    QString file;                     // --read FILE (empty or "-": standard output)
+    QString profile;                  // --apply, --profile; --save: the name
+    QStringList diffOperands;         // --diff A B
+    QStringList program;              // after "--": the command and its arguments
+    QString workingDirectory;         // of the caller: relative paths resolve there
+    int language = language::English; // of the caller's terminal: the answer's language
+    QString standardInput;            // a file holding what the caller read from its standard input
+    bool keepRestorePoint = false;    // --apply: save a snapshot and report its path
+    QStringList arguments;            // as given, for the running window
 
     // Whether the command needs the wheel base (and so a window or a link of its own).
     bool needsBase() const;
+    // Whether a profile operand is "-", to be read from the caller's standard input.
+    bool readsStandardInput() const;
 
     // The form that travels over the single-instance channel.
     QJsonObject toJson() const;
@@ -62,16 +77,26 @@ struct ParseOutcome
     CommandRequest request;
 };
 
-// Parses the arguments after the program's name; `programName` is shown in the help.
+// Parses the arguments after the program's name; `programName` is shown in the help and in
+// usage errors, which are written in the language of `languageIndex`.
 ParseOutcome parseCommandLine(const QStringList &arguments, const QString &programName,
-                              const QString &workingDirectory);
+                              const QString &workingDirectory, int languageIndex);
 // The same for a request that came over the channel.
 ParseOutcome parseRequest(const QJsonObject &request);
 
-// The path a profile argument names: an absolute path, or one starting with "./" or "../", is a
-// file; any other name is looked for in `profileFolder` (as given, then with ".ini"), then in
-// `workingDirectory`, and names the profile "<name>.ini" when it is in neither.
-QString resolveProfilePath(const QString &name, const QString &profileFolder,
-                           const QString &workingDirectory);
+// Where a profile argument points. A path (absolute, containing "/", or ending in ".ini" and
+// present in the working folder) is a file; "history/NAME" is a snapshot; any other name is a
+// profile of the profile folder, as given or with ".ini".
+struct ProfileLocation
+{
+    QString path; // absolute
+    bool found = false;
+    QString notFound; // the message when it is not there, saying where it was looked for
+};
+ProfileLocation locateProfile(const QString &name, const QString &profileFolder,
+                              const QString &workingDirectory);
+
+// Whether `name` can name a profile of the profile folder (--save): no folder part.
+bool isProfileName(const QString &name);
 
 } // namespace cli

@@ -3,6 +3,7 @@
 #include "commandline.h"
 #include "commandrunner.h"
 #include "languagetable.h"
+#include "profilestore.h"
 #include "signalrelay.h"
 #include "singleinstance.h"
 #include "startup.h"
@@ -16,9 +17,13 @@
 #include <QLocale>
 #include <QLoggingCategory>
 #include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryFile>
 #include <QTextCodec>
 
+#include <cerrno>
 #include <cstdio>
+#include <memory>
 #include <optional>
 
 #ifdef Q_OS_UNIX
@@ -41,17 +46,55 @@ constexpr int kRelayAttempts = 3;
 constexpr int kNotStartedExitCode = 127;
 constexpr int kSignalExitBase = 128;
 
-void print(std::FILE *stream, const QString &text)
+// Whether all of `text` reached the stream.
+bool print(std::FILE *stream, const QString &text)
 {
     const QByteArray bytes = text.toLocal8Bit();
-    std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stream);
-    std::fflush(stream);
+    errno = 0;
+    const bool written = std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stream) ==
+                             std::size_t(bytes.size()) &&
+                         std::fflush(stream) == 0;
+    return written;
 }
 
-void printResult(const CommandResult &result)
+// The result's texts; a failed write to standard output turns a success into `failureCode`.
+int printResult(const CommandResult &result, int failureCode)
 {
-    print(stdout, result.out);
+    int exitCode = result.exitCode;
+    if (!print(stdout, result.out)) {
+        const QString reason = qt_error_string(errno);
+        print(stderr,
+              messageText(language::StandardOutputFailedMessage).arg(reason) + QLatin1Char('\n'));
+        if (exitCode == cli::ExitDone || exitCode == cli::ExitDiffers)
+            exitCode = failureCode;
+    }
     print(stderr, result.err);
+    return exitCode;
+}
+
+// What "-" stands for: the caller's standard input, kept in a file the window can read.
+std::unique_ptr<QTemporaryFile> keepStandardInput(QString *error)
+{
+    QFile input;
+    QByteArray data;
+    if (input.open(stdin, QIODevice::ReadOnly))
+        data = input.read(profiles::kMaxProfileBytes + 1);
+    const QString name = messageText(language::StandardInputName);
+    if (input.error() != QFileDevice::NoError) {
+        *error = messageText(language::StandardInputFailedMessage).arg(input.errorString());
+        return nullptr;
+    }
+    if (data.size() > profiles::kMaxProfileBytes) {
+        *error = messageText(language::ProfileTooLargeMessage).arg(name);
+        return nullptr;
+    }
+    auto file = std::make_unique<QTemporaryFile>(QDir::tempPath() +
+                                                 QStringLiteral("/velorax-manager-XXXXXX.ini"));
+    if (!file->open() || file->write(data) != data.size() || !file->flush()) {
+        *error = messageText(language::StandardInputFailedMessage).arg(file->errorString());
+        return nullptr;
+    }
+    return file;
 }
 
 class CommandProcess
@@ -120,6 +163,8 @@ private:
         apply.command = cli::Command::Apply;
         apply.profile = profile;
         apply.workingDirectory = wrapper.workingDirectory;
+        apply.language = wrapper.language;
+        apply.standardInput = wrapper.standardInput;
         apply.keepRestorePoint = keepRestorePoint;
         apply.arguments = QStringList{QStringLiteral("--apply"), profile};
         return apply;
@@ -193,8 +238,13 @@ private:
                          &QEventLoop::quit);
         child.start();
         if (!child.waitForStarted(-1)) {
-            print(stderr, messageText(language::CommandNotStartedMessage)
-                                  .arg(program.first(), child.errorString()) +
+            const QString name = program.first();
+            const bool missing = name.contains(QLatin1Char('/'))
+                                     ? !QFileInfo::exists(name)
+                                     : QStandardPaths::findExecutable(name).isEmpty();
+            print(stderr, (missing ? messageText(language::CommandNotFoundMessage).arg(name)
+                                   : messageText(language::CommandNotStartedMessage)
+                                         .arg(name, child.errorString())) +
                               QLatin1Char('\n'));
             return kNotStartedExitCode;
         }
@@ -213,16 +263,20 @@ private:
 
 int runCommandLine(int argc, char **argv, const StartupHooks &hooks)
 {
+    // The answer is in the language of the terminal that started the command, also when the
+    // running window shows another.
+    const int languageIndex = language::environmentLanguage();
+    language::setMessageLanguage(languageIndex);
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
     const QString programName = QFileInfo(QString::fromLocal8Bit(argv[0])).fileName();
-    const cli::ParseOutcome outcome =
-        cli::parseCommandLine(arguments, programName, QDir::currentPath());
-    if (outcome.final) {
-        printResult({outcome.exitCode, outcome.out, outcome.err, QString()});
-        return outcome.exitCode;
-    }
+    cli::ParseOutcome outcome =
+        cli::parseCommandLine(arguments, programName, QDir::currentPath(), languageIndex);
+    const int failureCode =
+        outcome.request.command == cli::Command::Diff ? cli::ExitDiffTrouble : cli::ExitFailed;
+    if (outcome.final)
+        return printResult({outcome.exitCode, outcome.out, outcome.err, QString()}, failureCode);
 
     // Qt sees none of the arguments (they may belong to the wrapped program), and a command
     // needs no display: the hidden window draws off screen unless the user chose a platform.
@@ -231,10 +285,6 @@ int runCommandLine(int argc, char **argv, const StartupHooks &hooks)
     char *qtArgv[] = {argv[0], platformOption, offscreen, nullptr};
     int qtArgc = qEnvironmentVariableIsSet("QT_QPA_PLATFORM") ? 1 : 3;
     QApplication application(qtArgc, qtArgv);
-    // Standard error carries the command's answer: the tool's debug and info lines stay out of
-    // it unless QT_LOGGING_RULES asks for them.
-    if (!qEnvironmentVariableIsSet("QT_LOGGING_RULES"))
-        QLoggingCategory::setFilterRules(QStringLiteral("*.debug=false\n*.info=false"));
     QCoreApplication::setApplicationName(QStringLiteral("velorax-manager"));
     QCoreApplication::setOrganizationName(QStringLiteral("Velorax"));
     QApplication::setQuitOnLastWindowClosed(false);
@@ -242,10 +292,18 @@ int runCommandLine(int argc, char **argv, const StartupHooks &hooks)
     QCoreApplication::applicationFilePath();
     QTextCodec::setCodecForLocale(QTextCodec::codecForName("UTF-8"));
 
+    std::unique_ptr<QTemporaryFile> standardInput;
+    if (outcome.request.readsStandardInput()) {
+        QString error;
+        standardInput = keepStandardInput(&error);
+        if (!standardInput)
+            return printResult({failureCode, QString(), error + QLatin1Char('\n'), QString()},
+                               failureCode);
+        outcome.request.standardInput = standardInput->fileName();
+    }
+
     CommandProcess process(hooks);
     if (outcome.request.command == cli::Command::Wrap)
         return process.runWrapped(outcome.request);
-    const CommandResult result = process.execute(outcome.request);
-    printResult(result);
-    return result.exitCode;
+    return printResult(process.execute(outcome.request), failureCode);
 }

@@ -11,7 +11,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
-#include <QLocale>
 #include <QLoggingCategory>
 
 Q_LOGGING_CATEGORY(lcCommands, "velorax.ui.commands")
@@ -74,6 +73,8 @@ CommandRunner::CommandRunner(Widget *window, CommandRequest request, QObject *pa
 
 void CommandRunner::start()
 {
+    // The answer, and what the window says on the way, in the language of the caller.
+    const language::MessageLanguageScope scope(m_request.language);
     if (!m_request.needsBase()) {
         act();
         return;
@@ -82,8 +83,9 @@ void CommandRunner::start()
         finishNoBase();
         return;
     }
-    // --read and --diff report what the base has now, not what the window last saw.
-    whenSettingsKnown(m_request.command == Command::Read || m_request.command == Command::Diff);
+    // --read, --save and --diff report what the base has now, not what the window last saw.
+    whenSettingsKnown(m_request.command == Command::Read || m_request.command == Command::Save ||
+                      m_request.command == Command::Diff);
 }
 
 void CommandRunner::whenSettingsKnown(bool fresh)
@@ -108,16 +110,18 @@ void CommandRunner::onSettingsRead()
 
 void CommandRunner::onSettingsTimeout()
 {
+    const language::MessageLanguageScope scope(m_request.language);
     disconnect(m_settingsWait);
     qCInfo(lcCommands) << "no settings from the base within" << kSettingsTimeoutMs << "ms";
     if (m_request.command == Command::Status)
         act();
     else
-        finish(ExitFailed, QString(), messageText(language::BaseSilentMessage));
+        finish(failureCode(), QString(), messageText(language::BaseSilentMessage));
 }
 
 void CommandRunner::act()
 {
+    const language::MessageLanguageScope scope(m_request.language);
     if (m_request.needsBase() && (!m_window || !m_window->deviceFound())) {
         finishNoBase();
         return;
@@ -125,6 +129,12 @@ void CommandRunner::act()
     switch (m_request.command) {
     case Command::List:
         list();
+        return;
+    case Command::Where:
+        finish(ExitDone, QDir::toNativeSeparators(profileFolder()));
+        return;
+    case Command::Save:
+        save();
         return;
     case Command::Status:
         status();
@@ -150,7 +160,7 @@ void CommandRunner::act()
 
 void CommandRunner::list()
 {
-    const QString folder = profiles::profileFolder();
+    const QString folder = profileFolder();
     QString out;
     for (const QString &name : profiles::listProfileFiles(folder))
         out += name + QLatin1Char('\n');
@@ -182,44 +192,69 @@ void CommandRunner::status()
         finish(ExitDone, messageText(language::StatusNotReportedMessage));
         return;
     }
-    const int languageIndex =
-        QLocale().language() == QLocale::Chinese ? language::Chinese : language::English;
     finish(ExitDone, messageText(language::StatusLinkedMessage)
                          .arg(state.firmwareVersion)
                          .arg(state.voltage)
-                         .arg(statusName(state.statusCode, languageIndex))
+                         .arg(statusName(state.statusCode, m_request.language))
                          .arg(state.statusCode));
 }
 
 void CommandRunner::read()
 {
     const QByteArray text = profileText(m_window->baseSettings());
-    if (m_request.file.isEmpty()) {
-        finish(ExitDone, QString::fromUtf8(text));
+    if (m_request.file.isEmpty() || m_request.file == QLatin1String(kStandardStream)) {
+        // Text on standard output has "\n" line ends; the C library adds what the platform
+        // wants. Files keep the profile format.
+        finish(ExitDone,
+               QString::fromUtf8(text).replace(QLatin1String("\r\n"), QLatin1String("\n")));
         return;
     }
     const QString path = QDir(m_request.workingDirectory).absoluteFilePath(m_request.file);
+    if (writeProfile(path))
+        finish(ExitDone,
+               messageText(language::SettingsWrittenMessage).arg(QDir::toNativeSeparators(path)));
+}
+
+void CommandRunner::save()
+{
+    QString name = m_request.profile;
+    if (name.endsWith(QLatin1String(".ini"), Qt::CaseInsensitive))
+        name.chop(4);
+    const QString path = profileFolder() + QLatin1Char('/') + name + QStringLiteral(".ini");
+    if (writeProfile(path))
+        finish(
+            ExitDone,
+            messageText(language::ProfileSavedMessage).arg(name, QDir::toNativeSeparators(path)));
+}
+
+// The base's settings as a profile file; false (and finished) when it could not be written.
+bool CommandRunner::writeProfile(const QString &path)
+{
     QString reason;
-    if (!profiles::writeFileAtomically(path, text, true, &reason)) {
-        finish(ExitFailed, QString(),
-               messageText(language::ProfileIoErrorMessage).arg(path, reason));
-        return;
-    }
-    finish(ExitDone, messageText(language::SettingsWrittenMessage).arg(path));
+    if (profiles::writeFileAtomically(path, profileText(m_window->baseSettings()), true, &reason))
+        return true;
+    finish(
+        ExitFailed, QString(),
+        messageText(language::FileNotWrittenMessage).arg(QDir::toNativeSeparators(path), reason));
+    return false;
 }
 
 void CommandRunner::apply()
 {
-    const QString path = profilePath(m_request.profile);
+    const Located profile = locate(m_request.profile);
+    if (!profile.found) {
+        finish(ExitFailed, QString(), profile.notFound);
+        return;
+    }
     QString restorePoint;
     QString error;
-    if (!m_window->applyProfileFile(path, &error,
+    if (!m_window->applyProfileFile(profile.path, &error,
                                     m_request.keepRestorePoint ? &restorePoint : nullptr)) {
-        finish(ExitFailed, QString(), error);
+        finish(ExitFailed, QString(), profile.shown(error));
         return;
     }
     m_result.restorePoint = restorePoint;
-    finish(ExitDone, messageText(language::ProfileAppliedMessage).arg(path));
+    finish(ExitDone, messageText(language::ProfileAppliedMessage).arg(profile.name));
 }
 
 void CommandRunner::store()
@@ -240,27 +275,68 @@ void CommandRunner::diff()
             sides[i] = m_window->baseSettings();
             continue;
         }
-        const QString path = profilePath(operand);
-        const profiles::CheckedProfile checked = profiles::checkProfile(path);
-        if (checked.verdict != profiles::ProfileVerdict::Loadable) {
-            finish(ExitFailed, QString(), language::profileRefusalText(checked, path));
+        const Located profile = locate(operand);
+        const profiles::CheckedProfile checked = profiles::checkProfile(profile.path);
+        if (!profile.found || checked.verdict != profiles::ProfileVerdict::Loadable) {
+            finish(ExitDiffTrouble, QString(),
+                   profile.found
+                       ? profile.shown(language::profileRefusalText(checked, profile.path))
+                       : profile.notFound);
             return;
         }
         sides[i] = checked.values;
     }
+    // Parameters are named by their keys in profile files, which users see and edit.
     QString out;
     for (const protocol::ParameterInfo &info : protocol::parameterTable()) {
         const int a = sides[0].value(info.parameter);
         const int b = sides[1].value(info.parameter);
         if (a != b)
-            out += QStringLiteral("%1\t%2\t%3\n").arg(QLatin1String(info.name)).arg(a).arg(b);
+            out +=
+                QStringLiteral("%1\t%2\t%3\n").arg(QLatin1String(info.profile.key)).arg(a).arg(b);
     }
-    finish(ExitDone, out);
+    finish(out.isEmpty() ? ExitDone : ExitDiffers, out);
 }
 
-QString CommandRunner::profilePath(const QString &name) const
+// The profile folder, with the default profile in it as the window provides it on its first
+// start.
+QString CommandRunner::profileFolder() const
 {
-    return resolveProfilePath(name, profiles::profileFolder(), m_request.workingDirectory);
+    const QString folder = profiles::profileFolder();
+    const QString defaultProfile =
+        folder + QLatin1Char('/') + QLatin1String(profiles::kDefaultProfileName);
+    if (!QFileInfo::exists(defaultProfile) &&
+        !profiles::installResourceCopy(QLatin1String(profiles::kDefaultProfileResource),
+                                       defaultProfile))
+        qCWarning(lcCommands) << "cannot provide" << defaultProfile;
+    return folder;
+}
+
+// A profile argument: "-" is what the caller read from its standard input.
+CommandRunner::Located CommandRunner::locate(const QString &name) const
+{
+    Located located;
+    if (name != QLatin1String(kStandardStream)) {
+        static_cast<ProfileLocation &>(located) =
+            locateProfile(name, profileFolder(), m_request.workingDirectory);
+        located.name = QDir::toNativeSeparators(located.path);
+        return located;
+    }
+    located.path = m_request.standardInput;
+    located.found = !located.path.isEmpty();
+    located.name = messageText(language::StandardInputName);
+    located.notFound = messageText(language::StandardInputFailedMessage).arg(located.name);
+    return located;
+}
+
+QString CommandRunner::Located::shown(const QString &message) const
+{
+    return QString(message).replace(QDir::toNativeSeparators(path), name);
+}
+
+int CommandRunner::failureCode() const
+{
+    return m_request.command == Command::Diff ? ExitDiffTrouble : ExitFailed;
 }
 
 void CommandRunner::finishNoBase()
@@ -304,6 +380,7 @@ void CommandHost::handleChannelRequest(const QByteArray &request,
     }
     // The wrapper runs in the caller; the window only applies and restores for it.
     if (outcome.request.command == Command::Wrap) {
+        const language::MessageLanguageScope scope(outcome.request.language);
         answer({ExitUsage, QString(), messageText(language::OneCommandMessage), QString()});
         return;
     }

@@ -61,6 +61,8 @@ private:
     void onSettingsTimeout();
     void act();
     void list();
+    void save();
+    bool writeProfile(const QString &path);
     void status();
     void read();
     void apply();
@@ -68,7 +70,16 @@ private:
     void diff();
     void finish(int exitCode, const QString &out, const QString &err = QString());
     void finishNoBase();
-    QString profilePath(const QString &name) const;
+    // A profile argument, found or not, and how messages name it.
+    struct Located : ProfileLocation
+    {
+        QString name;
+        // `message` with the file's path replaced by its name.
+        QString shown(const QString &message) const;
+    };
+    Located locate(const QString &name) const;
+    QString profileFolder() const;
+    int failureCode() const;
 
     QPointer<Widget> m_window;
     CommandRequest m_request;

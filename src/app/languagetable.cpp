@@ -144,10 +144,56 @@ QString rangeText(const protocol::IntRange &range)
     return QStringLiteral("[%1~%2]").arg(range.minimum).arg(range.maximum);
 }
 
+namespace {
+int g_messageLanguage = Other; // Other: the system locale's
+} // namespace
+
+int MessageLanguageScope::overriddenLanguage()
+{
+    return g_messageLanguage;
+}
+
+void setMessageLanguage(int index)
+{
+    g_messageLanguage = index == Chinese || index == English ? index : Other;
+}
+
+int messageLanguage()
+{
+    if (g_messageLanguage != Other)
+        return g_messageLanguage;
+    return QLocale().language() == QLocale::Chinese ? Chinese : English;
+}
+
+QString messageText(const Message &message, int index)
+{
+    return QCoreApplication::translate("Widget",
+                                       index == Chinese ? message.chinese : message.english);
+}
+
 QString messageText(const Message &message)
 {
-    const bool chinese = QLocale().language() == QLocale::Chinese;
-    return QCoreApplication::translate("Widget", chinese ? message.chinese : message.english);
+    return messageText(message, messageLanguage());
+}
+
+int environmentLanguage()
+{
+    QByteArray locale;
+    for (const char *variable : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        locale = qgetenv(variable);
+        if (!locale.isEmpty())
+            break;
+    }
+    return locale.startsWith("zh") ? Chinese : English;
+}
+
+QString snapshotReason(const QString &english)
+{
+    for (const Message &reason : SnapshotReasons) {
+        if (english == QLatin1String(reason.english))
+            return messageText(reason);
+    }
+    return english;
 }
 
 QString profileRefusalText(const profiles::CheckedProfile &checked, const QString &path)

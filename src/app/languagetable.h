@@ -76,17 +76,51 @@ const std::array<FixedText, FixedTextCount> &fixedTexts();
 // catalogue; the switch writes it whatever the language (tools/formgen writes the same).
 QString rangeText(const protocol::IntRange &range);
 
-// A message to the user. Boxes follow the system locale, not the window's language.
+// A message to the user. Boxes follow the system locale, not the window's language; a command
+// answers in the language of the terminal that started it.
 struct Message
 {
     const char *chinese;
     const char *english;
 };
-// The text of `message` for the system locale (a default-constructed QLocale).
+// The text of `message` in the message language: the one set below, else the system locale's
+// (a default-constructed QLocale).
 QString messageText(const Message &message);
 // Why the profile at `path` is refused, for a box or a command's error stream; empty when it
 // may be loaded.
 QString profileRefusalText(const profiles::CheckedProfile &checked, const QString &path);
+// The text of `message` in the language of `index` (Chinese or English).
+QString messageText(const Message &message, int index);
+
+// Chinese or English: what the message language is now.
+int messageLanguage();
+// Makes messages use the language of `index`; Other goes back to the system locale.
+void setMessageLanguage(int index);
+
+// Sets the message language for as long as it lives (GUI thread only).
+class MessageLanguageScope
+{
+public:
+    explicit MessageLanguageScope(int index) : m_previous(overriddenLanguage())
+    {
+        setMessageLanguage(index);
+    }
+    ~MessageLanguageScope() { setMessageLanguage(m_previous); }
+    MessageLanguageScope(const MessageLanguageScope &) = delete;
+    MessageLanguageScope &operator=(const MessageLanguageScope &) = delete;
+
+private:
+    static int overriddenLanguage();
+    int m_previous;
+};
+
+// The language the environment asks messages to be in, as the C library reads it: LC_ALL, else
+// LC_MESSAGES, else LANG; Chinese for a "zh" locale, English for any other.
+int environmentLanguage();
+
+// A snapshot's reason (the English words the window names it with, "before store") in the
+// message language, for the snapshot's file name.
+QString snapshotReason(const QString &english);
 
 // clang-format off
 // The title of every information box.
@@ -166,48 +200,68 @@ constexpr Message BaseRequestFailedMessage{"基座没有接受该请求。",
 // clang-format on
 
 // clang-format off
-// The command line: help, usage errors and the results of commands.
+// The command line. The help is wrapped to 80 columns where it is printed; %1 is the program.
 constexpr Message CommandUsageMessage{
     "用法：%1 [命令]\n不带参数时打开窗口。窗口正在运行时，命令交给窗口执行；否则命令自己打开基座，完成后退出。",
     "Usage: %1 [COMMAND]\nWithout arguments the window opens. While the window runs, a command goes "
     "through it; otherwise the command opens the wheel base itself and ends."};
 constexpr Message HelpOptionMessage{"显示本帮助并退出。", "Show this help and exit."};
 constexpr Message VersionOptionMessage{"显示版本并退出。", "Show the version and exit."};
-constexpr Message ListOptionMessage{"列出配置文件和快照。", "List the profiles and the snapshots."};
+constexpr Message ListOptionMessage{"列出配置和快照。", "List the profiles and the snapshots."};
+constexpr Message WhereOptionMessage{"显示配置文件夹。", "Print the profile folder."};
 constexpr Message StatusOptionMessage{"显示连接、固件、电压和故障状态。",
                                       "Show the link, firmware, voltage and fault state."};
 constexpr Message JsonOptionMessage{"与 --status 一起使用：以 JSON 输出。",
                                     "With --status: print JSON for scripts."};
 constexpr Message ReadOptionMessage{
-    "把基座的设置作为配置文件写入 FILE；不给 FILE 时写到标准输出。",
-    "Write the base's settings as a profile to FILE, or to standard output without FILE."};
+    "把基座的设置作为配置写入 FILE；FILE 为 - 或不给时写到标准输出。",
+    "Write the base's settings as a profile to FILE, or to standard output when FILE is - or "
+    "not given."};
+constexpr Message SaveOptionMessage{
+    "把基座的设置保存为配置文件夹中的配置 NAME（已有则替换）。",
+    "Save the base's settings as profile NAME in the profile folder (replacing it)."};
 constexpr Message ApplyOptionMessage{
-    "先保存快照，再把配置文件发送给基座（与窗口相同的检查）。",
-    "Save a snapshot, then send PROFILE to the base (with the checks the window makes)."};
+    "先保存快照，再把 PROFILE 发送给基座（与窗口相同的检查）；PROFILE 为 - 时从标准输入读取。",
+    "Save a snapshot, then send PROFILE to the base (with the checks the window makes); - reads "
+    "it from standard input."};
 constexpr Message StoreOptionMessage{"让基座保存当前设置。",
                                      "Make the base store the settings it has."};
 constexpr Message DiffOptionMessage{
-    "列出 A 与 B 不同的参数；A、B 为配置名、文件或 base。",
-    "Print each parameter in which A and B differ; A and B are profile names, files or base."};
+    "逐行列出 A 与 B 不同的参数：配置文件中的键名、A 的值、B 的值，以制表符分隔。A、B 为配置名、文件、- 或 base。相同时退出码为 0，不同时为 1，出错时为 2 或更大。",
+    "Print each parameter in which A and B differ: its key in the profile file, A's value and "
+    "B's value, separated by tabs. A and B are profile names, files, - or base. Exit code 0 when "
+    "they are the same, 1 when they differ, 2 or more on trouble."};
 constexpr Message ProfileOptionMessage{
     "发送 PROFILE，运行 -- 后面的命令并等待，然后恢复基座原来的设置；以该命令的退出码退出。",
     "Send PROFILE, run the command after --, wait for it, then restore what the base had "
     "before; exit with the command's exit code."};
+constexpr Message NamesHelpMessage{
+    "PROFILE、A、B：名称指配置文件夹中的配置（见 --where），history/NAME 指快照；含“/”的路径，或当前文件夹中存在的 NAME.ini，指文件。",
+    "PROFILE, A, B: a name is a profile in the profile folder (see --where), history/NAME a "
+    "snapshot; a path with \"/\", or a NAME.ini present in the current folder, is a file."};
 constexpr Message ExitCodesMessage{
     "退出码：0 完成，1 被拒绝或失败，2 用法错误，3 没有基座。",
-    "Exit codes: 0 done, 1 refused or failed, 2 usage, 3 no wheel base."};
-constexpr Message UnknownOptionMessage{"未知选项：%1", "Unknown option: %1"};
-constexpr Message CommandLineErrorMessage{"命令行有误：%1", "The command line is not valid: %1"};
-constexpr Message NoCommandMessage{"请给出一个命令；--help 列出所有命令。",
-                                   "Give a command; --help lists them."};
-constexpr Message OneCommandMessage{"一次只能给出一个命令。", "Give one command at a time."};
-constexpr Message UnexpectedArgumentMessage{"多余的参数：%1", "Unexpected argument: %1"};
-constexpr Message DiffNeedsTwoMessage{"--diff 需要两个参数：配置名、文件或 base。",
-                                      "--diff needs two profiles: names, files or base."};
-constexpr Message JsonNeedsStatusMessage{"--json 只能与 --status 一起使用。",
-                                         "--json goes with --status only."};
-constexpr Message ProfileNeedsCommandMessage{"--profile 需要在 -- 之后给出要运行的命令。",
-                                             "--profile needs the command to run after --."};
+    "Exit codes: 0 done, 1 refused or failed, 2 usage error, 3 no wheel base."};
+// A usage error: %1 the program, %2 what is wrong (one of the rows below).
+constexpr Message UsageErrorMessage{"%1：%2\n请尝试执行“%1 --help”来获取更多信息。",
+                                    "%1: %2\nTry '%1 --help'."};
+constexpr Message UnknownOptionMessage{"未知选项“%1”", "unknown option '%1'"};
+constexpr Message MissingValueMessage{"选项“%1”需要一个值", "option '%1' needs a value"};
+constexpr Message UnexpectedValueMessage{"选项“%1”不带值", "option '%1' takes no value"};
+constexpr Message NoCommandMessage{"没有给出命令", "no command given"};
+constexpr Message NotACommandMessage{"“%1”不是命令；命令以 -- 开头",
+                                     "'%1' is not a command; commands begin with --"};
+constexpr Message OneCommandMessage{"一次只能给出一个命令", "give one command at a time"};
+constexpr Message UnexpectedArgumentMessage{"多余的参数“%1”", "unexpected argument '%1'"};
+constexpr Message DiffNeedsTwoMessage{"--diff 需要两个参数：配置名、文件、- 或 base",
+                                      "--diff needs two profiles: names, files, - or base"};
+constexpr Message JsonNeedsStatusMessage{"--json 只能与 --status 一起使用",
+                                         "--json goes with --status only"};
+constexpr Message ProfileNeedsCommandMessage{"--profile 需要在 -- 之后给出要运行的命令",
+                                             "--profile needs the command to run after --"};
+constexpr Message NotAProfileNameMessage{
+    "“%1”不是配置名：名称中不能有“/”（文件请用 --read FILE）",
+    "'%1' is not a profile name: a name has no \"/\" (use --read FILE for a file)"};
 constexpr Message NoBaseMessage{"没有找到方向盘基座。", "No wheel base found."};
 constexpr Message BaseSilentMessage{"基座没有及时发送它的设置。",
                                     "The wheel base did not send its settings in time."};
@@ -217,6 +271,23 @@ constexpr Message SettingsStoredMessage{"基座已保存它的设置。",
                                         "The wheel base stored its settings."};
 constexpr Message SettingsWrittenMessage{"已把基座的设置写入“%1”。",
                                          "Wrote the wheel base's settings to \"%1\"."};
+constexpr Message ProfileSavedMessage{"已把基座的设置保存为配置“%1”（%2）。",
+                                      "Saved the wheel base's settings as profile \"%1\" (%2)."};
+// %2: the system's reason.
+constexpr Message FileNotWrittenMessage{"无法写入“%1”，系统的说明：%2",
+                                        "\"%1\" could not be written; the system says: %2"};
+// %1 the name as given, %2 the folder looked in.
+constexpr Message ProfileNotFoundMessage{"没有配置“%1”：在 %2 中找过。",
+                                         "No profile \"%1\": looked in %2."};
+// %1 the file as given, %2 the path looked for.
+constexpr Message FileNotFoundMessage{"没有文件“%1”：找的是 %2。",
+                                      "No file \"%1\": looked for %2."};
+constexpr Message StandardInputName{"标准输入", "standard input"};
+// %1 the reason the system gives.
+constexpr Message StandardInputFailedMessage{"无法读取标准输入：%1",
+                                             "Standard input could not be read: %1"};
+constexpr Message StandardOutputFailedMessage{"无法写入标准输出：%1",
+                                              "Standard output could not be written: %1"};
 // %1 firmware, %2 voltage, %3 the state's name, %4 its code.
 constexpr Message StatusLinkedMessage{
     "连接：已连接\n固件：%1\n供电电压：%2 V\n系统状态：%3 (%4)",
@@ -229,7 +300,17 @@ constexpr Message RunWithoutProfileMessage{"%1\n命令将在不使用该配置�
                                            "%1\nThe command runs without the profile."};
 constexpr Message RestoreFailedMessage{"无法恢复基座原来的设置：%1",
                                        "The base's earlier settings could not be restored: %1"};
-constexpr Message CommandNotStartedMessage{"无法启动“%1”：%2", "Cannot start \"%1\": %2"};
+constexpr Message CommandNotFoundMessage{"找不到命令“%1”（在 PATH 中找过）。",
+                                         "Command \"%1\" not found (looked in PATH)."};
+// %2 the reason the system gives.
+constexpr Message CommandNotStartedMessage{"无法启动“%1”，系统的说明：%2",
+                                           "Cannot start \"%1\"; the system says: %2"};
+// The reasons in snapshot names.
+constexpr Message SnapshotReasons[] = {
+    {"载入配置之前", "before profile load"},
+    {"存储之前", "before store"},
+    {"恢复出厂之前", "before factory reset"},
+};
 // clang-format on
 
 } // namespace language

@@ -17,6 +17,11 @@
 #include <memory>
 
 Q_LOGGING_CATEGORY(lcStartup, "velorax.ui.startup")
+#ifdef Q_OS_UNIX
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -38,6 +43,40 @@ void showAlreadyRunningBox(const QLocale &locale, const StartupHooks &hooks)
     box.exec();
 }
 
+#ifdef Q_OS_UNIX
+// Whether `dir` is a runtime folder as Qt accepts one: a folder of this user's that only this
+// user may enter.
+bool usableRuntimeFolder(const QByteArray &dir)
+{
+    struct stat info;
+    return !dir.isEmpty() && ::stat(dir.constData(), &info) == 0 && S_ISDIR(info.st_mode) &&
+           info.st_uid == ::geteuid() && (info.st_mode & 0777) == 0700;
+}
+
+// Under su, sudo or ssh XDG_RUNTIME_DIR is often unset or names another user's folder; Qt then
+// warns on standard error and falls back to a folder of its own. The same choice is made here,
+// quietly: the user's /run/user folder, else "runtime-<user>" in the temporary folder.
+void settleRuntimeFolder()
+{
+    if (usableRuntimeFolder(qgetenv("XDG_RUNTIME_DIR")))
+        return;
+    const uid_t uid = ::geteuid();
+    QByteArray dir = "/run/user/" + QByteArray::number(uid);
+    if (!usableRuntimeFolder(dir)) {
+        const passwd *user = ::getpwuid(uid);
+        QByteArray temporary = qgetenv("TMPDIR");
+        if (temporary.isEmpty())
+            temporary = "/tmp";
+        dir =
+            temporary + "/runtime-" + (user ? QByteArray(user->pw_name) : QByteArray::number(uid));
+        ::mkdir(dir.constData(), 0700);
+        if (!usableRuntimeFolder(dir))
+            return; // Qt says what is wrong
+    }
+    qputenv("XDG_RUNTIME_DIR", dir);
+}
+#endif
+
 } // namespace
 
 int runApplication(int argc, char **argv, const StartupHooks &hooks)
@@ -50,6 +89,13 @@ int runApplication(int argc, char **argv, const StartupHooks &hooks)
     QTextCodec::setCodecForLocale(nullptr);
     if (QLocale::system().name() == QLatin1String("C"))
         QTextCodec::setCodecForLocale(QTextCodec::codecForName("UTF-8"));
+#ifdef Q_OS_UNIX
+    settleRuntimeFolder();
+#endif
+    // Standard error is for warnings and a command's answer: debug and info lines only when
+    // QT_LOGGING_RULES asks for them.
+    if (!qEnvironmentVariableIsSet("QT_LOGGING_RULES"))
+        QLoggingCategory::setFilterRules(QStringLiteral("*.debug=false\n*.info=false"));
     // Arguments ask for a command; without any the tool is the window.
     if (argc > 1)
         return runCommandLine(argc, argv, hooks);

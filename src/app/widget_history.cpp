@@ -344,8 +344,9 @@ QString Widget::saveSnapshot(const QString &reason)
         qCInfo(lcHistory) << "no snapshot" << reason << "- the base's settings were not read";
         return QString();
     }
-    return profiles::saveSnapshot(profileFolder(), m_readBackValues, reason,
-                                  QDateTime::currentDateTime(), profiles::shippedDefaultProfile());
+    return profiles::saveSnapshot(profileFolder(), m_readBackValues,
+                                  language::snapshotReason(reason), QDateTime::currentDateTime(),
+                                  profiles::shippedDefaultProfile());
 }
 
 // ---- Commands -----------------------------------------------------------------------------------

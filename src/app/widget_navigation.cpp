@@ -322,8 +322,7 @@ void Widget::mouseMoveEvent(QMouseEvent *event)
 
 void Widget::resizeEvent(QResizeEvent *event)
 {
-    qCDebug(lcWindow).noquote() << QStringLiteral("width:::::%1").arg(event->size().width());
-    qCDebug(lcWindow).noquote() << QStringLiteral("height:::::%1").arg(event->size().height());
+    qCDebug(lcWindow) << "window size" << event->size();
     QWidget::resizeEvent(event);
 }
 

@@ -1,6 +1,7 @@
-// The command line in real processes against the demo's simulated base: each command's output and
-// exit code, on its own and through a running window, and the --profile wrapper, which applies,
-// runs, restores and passes the exit code on, also when it is ended by SIGTERM.
+// The command line in real processes against the demo's simulated base: each command's output,
+// streams, language and exit code, on its own and through a running window, and the --profile
+// wrapper, which applies, runs, restores and passes the exit code on, also when it is ended by
+// SIGTERM.
 #include <QDir>
 #include <QProcess>
 #include <QRegularExpression>
@@ -21,6 +22,8 @@ struct Outcome
 
 const QRegularExpression kMachineLine(QStringLiteral("^sim: feature 80 01 .*$"),
                                       QRegularExpression::MultilineOption);
+const QRegularExpression kDemoLine(QStringLiteral("^sim: .*\\n"),
+                                   QRegularExpression::MultilineOption);
 const QRegularExpression kSettingsSent(QStringLiteral("sim: feature 80 0[124] "));
 
 QStringList machineLines(const QString &log)
@@ -45,8 +48,8 @@ private slots:
     void wrapper();
 
 private:
-    void start(QProcess &process, const QStringList &arguments);
-    Outcome run(const QStringList &arguments);
+    void start(QProcess &process, const QStringList &arguments, const QStringList &setup = {});
+    Outcome run(const QStringList &arguments, const QStringList &setup = {});
     bool startWindow(QProcess &window, QString &log);
     static bool waitForLog(QProcess &window, QString &log, const QRegularExpression &pattern);
 
@@ -54,7 +57,10 @@ private:
     QString m_initialLine, m_goodLine;
 };
 
-void TestCommandLine::start(QProcess &process, const QStringList &arguments)
+// `setup` holds steps: "NAME=value" sets a variable ("NAME=" removes it; %work is the caller's
+// folder), "<name" reads standard input from a profile, ">path" writes standard output to path.
+void TestCommandLine::start(QProcess &process, const QStringList &arguments,
+                            const QStringList &setup)
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
@@ -62,15 +68,27 @@ void TestCommandLine::start(QProcess &process, const QStringList &arguments)
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime.path());
     env.insert(QStringLiteral("VELORAX_PROFILE_DIR"), m_profiles.path());
     env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    env.remove(QStringLiteral("QT_LOGGING_RULES")); // standard error as users see it
+    for (const QString &step : setup) {
+        const QString value = step.section('=', 1).replace("%work", m_work.path());
+        if (step.startsWith('<'))
+            process.setStandardInputFile(m_profiles.filePath(step.mid(1)));
+        else if (step.startsWith('>'))
+            process.setStandardOutputFile(step.mid(1));
+        else if (value.isEmpty())
+            env.remove(step.section('=', 0, 0));
+        else
+            env.insert(step.section('=', 0, 0), value);
+    }
     process.setProcessEnvironment(env);
     process.setWorkingDirectory(m_work.path());
     process.start(QStringLiteral(VELORAX_DEMO_PATH), arguments);
 }
 
-Outcome TestCommandLine::run(const QStringList &arguments)
+Outcome TestCommandLine::run(const QStringList &arguments, const QStringList &setup)
 {
     QProcess process;
-    start(process, arguments);
+    start(process, arguments, setup);
     if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit)
         return {};
     return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
@@ -135,39 +153,89 @@ void TestCommandLine::commands_data()
     QTest::addColumn<bool>("window");
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<int>("exitCode");
-    QTest::addColumn<QString>("out"); // patterns
+    QTest::addColumn<QString>("out"); // patterns; %profiles is the profile folder
     QTest::addColumn<QString>("err");
     QTest::addColumn<QString>("sent"); // in the simulated base's log; empty: no settings sent
+    QTest::addColumn<QStringList>("setup");
 
     const auto row = [](const char *tag, bool window, const QStringList &arguments, int exitCode,
-                        const char *out, const char *err = "", const char *sent = "") {
+                        const char *out, const char *err = "", const char *sent = "",
+                        const QStringList &setup = {}) {
         QTest::newRow(tag) << window << arguments << exitCode << QString(out) << QString(err)
-                           << QString(sent);
+                           << QString(sent) << setup;
     };
+    const QStringList zh{"LC_ALL=", "LANG=zh_CN.UTF-8"};
+    const char *lf = "(?s)^(?!.*\\r).*SliderStreeingAngle=\\d+\\n.*Ver=0\\n";
+    const char *full = "^Standard output could not be written: \\S";
+    row("help", false, {"--help"}, 0, "^Usage: velorax-manager-demo .*\\n(.|\\n)*--diff A B\\n");
+    row("help, Chinese", false, {"--help"}, 0, "^用法：velorax-manager-demo .*\\n", "^$", "", zh);
     row("status", false, {"--status"}, 0, "^Link: connected\\nFirmware: \\d+\\nVoltage: \\d+ V\\n");
     row("status json", false, {"--status", "--json"}, 0, "\"linked\":true");
+    row("status, Chinese from LANG", false, {"--status"}, 0, "^连接：已连接\\n固件：", "", "", zh);
     // Asked once: the command waits for the answer to the window's own start-up request.
-    row("read", false, {"--read"}, 0, "(?s)SliderStreeingAngle=\\d+.*Ver=0", "",
+    row("read", false, {"--read"}, 0, lf, "",
         "(?s)^(?!.*80 03 01 00.*80 03 01 00).*sim: feature 80 03 01 00");
+    row("read to -", false, {"--read", "-"}, 0, lf, "", "sim: feature 80 03 ");
+    row("read into a full disk", false, {"--read"}, 1, "^$", full, "", {">/dev/full"});
+    row("status json into a full disk", false, {"--status", "--json"}, 1, "^$", full, "",
+        {">/dev/full"});
     row("apply", false, {"--apply", "good"}, 0, "good\\.ini", "", "sim: feature 80 01 ");
+    row("apply from standard input", false, {"--apply", "-"}, 0, "\"standard input\"", "",
+        "sim: feature 80 01 ", {"<good.ini"});
+    row("apply an .ini of the working folder", false, {"--apply", "before.ini"}, 0, "/before\\.ini",
+        "", "sim: feature 80 01 ");
+    row("apply a bare name: profile folder only", false, {"--apply", "before"}, 1, "^$",
+        "^No profile \"before\": looked in %profiles\\.\\n$");
     row("apply foreign", false, {"--apply", "foreign"}, 1, "^$", "other edition");
     row("apply damaged", false, {"--apply", "damaged.ini"}, 1, "^$",
         "damaged(.|\\n)*SliderStreeingAngle");
     // A value the base cannot take refuses the whole profile, on every path that reads one.
     const char *invalid = "ForceFeedback=-9999 \\[-100\\.\\.100\\]\\n.*SliderStreeingAngle=900\\.0";
     row("apply invalid", false, {"--apply", "invalid"}, 1, "^$", invalid);
-    row("diff invalid", false, {"--diff", "invalid", "base"}, 1, "^$", invalid);
+    row("diff invalid", false, {"--diff", "invalid", "base"}, 2, "^$", invalid);
     row("wrap invalid", false, {"--profile", "invalid", "--", "true"}, 0, "^$", invalid);
-    row("unknown option", false, {"--bogus"}, 2, "^$", "--bogus");
     row("profile without a command", false, {"--profile", "good"}, 2, "^$",
-        "^--profile needs the command to run after --\\.\\n$");
+        "^velorax-manager-demo: --profile needs the command to run after --\\nTry [^\\n]*\\n$");
     row("read into a folder that is not there", false, {"--read", "no/such/folder.ini"}, 1, "^$",
-        "folder\\.ini.*: No such file or directory\\n$");
-    row("diff files", false, {"--diff", "good", "./before.ini"}, 0, "^Angle\\t540\\t\\d+\\n$");
+        "folder\\.ini\" could not be written; the system says: No such file or directory\\n$");
+    row("unknown option", false, {"--bogus"}, 2, "^$",
+        "^velorax-manager-demo: unknown option '--bogus'\\n"
+        "Try 'velorax-manager-demo --help'\\.\\n$");
+    row("stray word", false, {"good"}, 2, "^$", "^[^\\n]*'good' is not a command[^\\n]*\\nTry ");
+    row("missing value, Chinese from LC_MESSAGES", false, {"--apply"}, 2, "^$",
+        "^velorax-manager-demo：选项“--apply”需要一个值\\n请尝试执行", "",
+        {"LC_ALL=", "LANG=en_US.UTF-8", "LC_MESSAGES=zh_CN.UTF-8"});
+    row("LC_ALL before LANG", false, {"--store", "x"}, 2, "^$", "unexpected argument 'x'", "",
+        {"LANG=zh_CN.UTF-8"});
+    row("diff: differ, by profile key", false, {"--diff", "good", "./before.ini"}, 1,
+        "^SliderStreeingAngle\\t540\\t\\d+\\n$");
+    row("diff: same, one from standard input", false, {"--diff", "-", "good"}, 0, "^$", "^$", "",
+        {"<good.ini"});
+    row("diff: missing name", false, {"--diff", "good", "nothere"}, 2, "^$",
+        "^No profile \"nothere\": looked in %profiles\\.\\n$");
+    row("diff: missing file", false, {"--diff", "good", "sub/x.ini"}, 2, "^$",
+        "^No file \"sub/x.ini\": looked for /.*/sub/x\\.ini\\.\\n$");
+    row("diff: foreign", false, {"--diff", "good", "foreign"}, 2, "^$", "other edition");
+    row("diff into a full disk", false, {"--diff", "good", "./before.ini"}, 2, "^$", full, "",
+        {">/dev/full"});
+    row("save", false, {"--save", "saved"}, 0, "\"saved\" \\(%profiles/saved\\.ini\\)");
+    row("save a path", false, {"--save", "a/b"}, 2, "^$", "'a/b' is not a profile name");
+    row("where", false, {"--where"}, 0, "^%profiles\\n$");
+    row("list on a first run", false, {"--list"}, 0, "^data\\.ini\\n$", "^$", "",
+        {"VELORAX_PROFILE_DIR=%work/fresh"});
+    row("no runtime folder: no warning", false, {"--list"}, 0, "saved\\.ini", "^$", "",
+        {"XDG_RUNTIME_DIR="});
     // The apply rows above each left a snapshot.
     row("list", false, {"--list"}, 0, "(^|\\n)good\\.ini\\n(.*\\n)*history/.* before ");
+    row("wrap a missing command", false, {"--profile", "good", "--", "no-such-command"}, 127, "^$",
+        "^Command \"no-such-command\" not found \\(looked in PATH\\)\\.\\n$",
+        "sim: feature 80 01 ");
+    row("wrap a folder, Chinese", false, {"--profile", "good", "--", "/"}, 127, "^$",
+        "^无法启动“/”，系统的说明：\\S", "sim: feature 80 01 ", zh);
     row("window: status", true, {"--status", "--json"}, 0, "\"linked\":true");
     row("window: apply", true, {"--apply", "good"}, 0, "good\\.ini", "", "sim: feature 80 01 ");
+    row("English window, Chinese command", true, {"--apply", "nothere"}, 1, "^$",
+        "^没有配置“nothere”：在 %profiles 中找过。\\n$", "", zh);
 }
 
 void TestCommandLine::commands()
@@ -178,6 +246,7 @@ void TestCommandLine::commands()
     QFETCH(QString, out);
     QFETCH(QString, err);
     QFETCH(QString, sent);
+    QFETCH(QStringList, setup);
     QProcess windowProcess;
     const auto cleanup =
         qScopeGuard([&] { windowProcess.kill(), windowProcess.waitForFinished(); });
@@ -185,10 +254,25 @@ void TestCommandLine::commands()
     if (window)
         QVERIFY2(startWindow(windowProcess, windowLog), "the window did not start");
 
-    const Outcome outcome = run(arguments);
+    const Outcome outcome = run(arguments, setup);
     QCOMPARE(outcome.exitCode, exitCode);
-    QVERIFY2(QRegularExpression(out).match(outcome.out).hasMatch(), qPrintable(outcome.out));
-    QVERIFY2(QRegularExpression(err).match(outcome.err).hasMatch(), qPrintable(outcome.err));
+    const QString profiles = QRegularExpression::escape(m_profiles.path());
+    QVERIFY2(QRegularExpression(out.replace("%profiles", profiles)).match(outcome.out).hasMatch(),
+             qPrintable(outcome.out));
+    // The demo's report lines aside, standard error holds the command's messages.
+    const QString messages = QString(outcome.err).remove(kDemoLine);
+    QVERIFY2(QRegularExpression(err.replace("%profiles", profiles)).match(messages).hasMatch(),
+             qPrintable(messages));
+    QVERIFY(!QFile::exists(m_work.filePath("-")));
+    // Every line of the help fits a terminal of 80 columns; Chinese characters and quotes take
+    // two.
+    for (const QString &line :
+         arguments.contains("--help") ? outcome.out.split('\n') : QStringList()) {
+        int columns = 0;
+        for (const QChar c : line)
+            columns += c.unicode() >= 0x2E80 || (c >= QChar(0x2018) && c <= QChar(0x201D)) ? 2 : 1;
+        QVERIFY2(columns <= 80, qPrintable(line));
+    }
     if (window)
         QVERIFY2(waitForLog(windowProcess, windowLog, QRegularExpression(sent)), "nothing sent");
     else if (sent.isEmpty())

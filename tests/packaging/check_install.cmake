@@ -1,6 +1,7 @@
 # Installs the build with the package's prefix into STAGE and checks that the
-# program, the demo, the desktop entry, the icons, the AppStream data and the
-# udev rule land in their standard places.
+# program, the demo, the desktop entry, the icons, the AppStream data, the
+# udev rule, the manual pages, the bash completion, the copyright file and the
+# changelog land in their standard places.
 #   cmake -DBUILD_DIR=<build> -DSTAGE=<folder> -P check_install.cmake
 if(NOT BUILD_DIR OR NOT STAGE)
     message(FATAL_ERROR "BUILD_DIR and STAGE must be given")
@@ -24,7 +25,13 @@ set(expected
     usr/share/metainfo/com.velorax.Manager.metainfo.xml
     usr/share/icons/hicolor/scalable/apps/com.velorax.Manager.svg
     usr/share/icons/hicolor/256x256/apps/com.velorax.Manager.png
-    usr/lib/udev/rules.d/60-velorax-wheelbase.rules)
+    usr/lib/udev/rules.d/60-velorax-wheelbase.rules
+    usr/share/man/man1/velorax-manager.1.gz
+    usr/share/man/man1/velorax-manager-demo.1.gz
+    usr/share/bash-completion/completions/velorax-manager
+    usr/share/bash-completion/completions/velorax-manager-demo
+    usr/share/doc/velorax-manager/copyright
+    usr/share/doc/velorax-manager/changelog.gz)
 set(missing "")
 foreach(path IN LISTS expected)
     if(NOT EXISTS "${STAGE}/${path}" OR IS_DIRECTORY "${STAGE}/${path}")

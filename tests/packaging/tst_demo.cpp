@@ -1,6 +1,7 @@
 // The demo as a user or a script starts it: its own process, headless. It must ask the
-// simulated base for its settings at start-up, print what the base receives, and end with exit
-// code 0 when told to quit by a signal.
+// simulated base for its settings at start-up, print each report the base receives once and no
+// debug line unless QT_LOGGING_RULES asks for it, and end with exit code 0 when told to quit by
+// a signal.
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -21,13 +22,19 @@ private slots:
 void TestDemo::readRequestAtStartAndQuitOnSignal_data()
 {
     QTest::addColumn<int>("signalNumber");
-    QTest::newRow("SIGTERM") << int(SIGTERM);
-    QTest::newRow("SIGINT") << int(SIGINT);
+    QTest::addColumn<QString>("rules");     // QT_LOGGING_RULES; empty: not set
+    QTest::addColumn<QString>("forbidden"); // no line of standard error matches
+    QTest::newRow("SIGTERM, no rules: no debug line") << int(SIGTERM) << ""
+                                                      << "^velorax\\.";
+    QTest::newRow("SIGINT, sim debug on: reports once") << int(SIGINT) << "velorax.*.debug=true"
+                                                        << "^.+sim: feature";
 }
 
 void TestDemo::readRequestAtStartAndQuitOnSignal()
 {
     QFETCH(int, signalNumber);
+    QFETCH(QString, rules);
+    QFETCH(QString, forbidden);
     QTemporaryDir runtime;
     QProcess demo;
     const auto cleanup = qScopeGuard([&] { demo.kill(), demo.waitForFinished(5000); });
@@ -36,6 +43,9 @@ void TestDemo::readRequestAtStartAndQuitOnSignal()
     // A lock folder of its own, so a copy the developer runs does not count as running.
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
     env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    env.remove(QStringLiteral("QT_LOGGING_RULES"));
+    if (!rules.isEmpty())
+        env.insert(QStringLiteral("QT_LOGGING_RULES"), rules);
     demo.setProcessEnvironment(env);
     demo.setReadChannel(QProcess::StandardError);
     demo.start(QStringLiteral(VELORAX_DEMO_PATH), QStringList());
@@ -48,6 +58,7 @@ void TestDemo::readRequestAtStartAndQuitOnSignal()
             QFAIL(qPrintable("no read request; stderr was:\n" + seen.join('\n')));
         seen << QString::fromUtf8(demo.readLine()).trimmed();
     }
+    QVERIFY2(seen.filter(QRegularExpression(forbidden)).isEmpty(), qPrintable(seen.join('\n')));
     QCOMPARE(::kill(pid_t(demo.processId()), signalNumber), 0);
     QVERIFY2(demo.waitForFinished(10000), "the demo did not end after the signal");
     QCOMPARE(demo.exitStatus(), QProcess::NormalExit);
