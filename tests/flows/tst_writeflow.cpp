@@ -131,6 +131,9 @@ const struct Committed
      {"move SliderFriction", "click tbt_original_state"},
      {kFriction41, kReset}},
     {"Escape right after a move", {"move SliderFriction", "press Escape"}, {kFriction41}},
+    {"the close button right after a move",
+     {"move SliderFriction", "close with toolButton_2"},
+     {kFriction41}},
     {"wheel over the selectors and a slider without focus",
      {"wheel over colorComboBox", "wheel over colorComboBox_2", "wheel over SliderFriction",
       "send timers fire"},
@@ -269,8 +272,11 @@ void TestWriteFlow::onlyCommittedValuesAreSent()
             QTest::keyClick(edit, Qt::Key_Return);
         else if (step.startsWith("click "))
             static_cast<QAbstractButton *>(target)->click();
-        else if (step == "press Escape") {
-            QTest::keyClick(w, Qt::Key_Escape);
+        else if (step == "press Escape" || step.startsWith("close with ")) {
+            if (step.startsWith("close with "))
+                static_cast<QAbstractButton *>(target)->click();
+            else
+                QTest::keyClick(w, Qt::Key_Escape);
             // Escape asked the event loop to end; a loop run to its end clears that request.
             QTimer::singleShot(0, qApp, &QCoreApplication::quit);
             QCoreApplication::exec();
