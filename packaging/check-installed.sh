@@ -181,7 +181,7 @@ say "starting /usr/bin/velorax-manager-demo as $user, headless"
 spawn_as_user "$work/demo.out" "$work/demo.log" QT_QPA_PLATFORM=offscreen /usr/bin/velorax-manager-demo
 demo=$spawned
 i=0
-until grep -q '^sim: feature 80 03 01 ' "$work/demo.log"; do
+until grep -qs '^sim: feature 80 03 01 ' "$work/demo.log"; do
     i=$((i + 1))
     if [ "$i" -gt $((timeout_s * 10)) ] || ! kill -0 "$demo" 2>/dev/null; then
         abandon "$demo" "$work/demo.log" "the demo sent no read request"
