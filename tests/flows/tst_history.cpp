@@ -133,6 +133,10 @@ void TestHistory::undoAndRedoPutTheBaseBack()
     // One line says what changed, for a few seconds.
     note = h.widget()->findChild<QLabel *>(QStringLiteral("historyNote"));
     QVERIFY(note && note->isVisible());
+    // Just above the profile buttons, as wide as their row.
+    const QRect buttons = h.child<QWidget>("tbt_readdata")->geometry();
+    QVERIFY(note->geometry().bottom() < buttons.top() && buttons.top() - note->y() < 40);
+    QVERIFY(note->x() == buttons.x() && note->width() > 300);
     if (!change.isEmpty())
         QCOMPARE(note->toolTip(), QString("已撤销：") + change);
     press(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
