@@ -192,7 +192,8 @@ void TestHistory::snapshotBeforeEachOverwrite()
     QCOMPARE(names.size(), read ? 1 : 0);
     if (!read)
         return;
-    QVERIFY2(QRegularExpression(QStringLiteral("^\\d{4}(-\\d\\d){2} (\\d\\d-){2}\\d\\d before "))
+    QVERIFY2(QRegularExpression(
+                 QStringLiteral("^\\d{4}(-\\d\\d){2} (\\d\\d-){2}\\d\\d\\.\\d{3} before "))
                  .match(names.at(0))
                  .hasMatch(),
              qPrintable(names.at(0)));
