@@ -99,8 +99,9 @@ Outcome begin(Widget &window, const QString &path, const QString &shownName, qin
     if (!lock.isLocked())
         return lockFailed();
     QVector<RunLease> runs = profiles::readRuns(profiles::profileFolder());
-    // Read back just now: the restore point and the snapshot are what the base has.
-    const protocol::ParameterValues current = window.baseSettings();
+    // Read back just now (with what was sent since): the restore point and the snapshot are
+    // what the base has.
+    const protocol::ParameterValues current = window.baseHasSettings();
     int index = findRun(runs, pid, started);
     if (index < 0) {
         const QString snapshot =
@@ -140,7 +141,7 @@ Outcome end(Widget &window, qint64 pid, qint64 started)
     QVector<RunLease> runs = profiles::readRuns(profiles::profileFolder());
     const int index = findRun(runs, pid, started);
     Outcome outcome;
-    protocol::ParameterValues current = window.baseSettings();
+    protocol::ParameterValues current = window.baseHasSettings();
     if (index >= 0 && finishRun(window, runs, index, current, &outcome))
         writeJournal(runs, &outcome);
     return outcome;
@@ -155,7 +156,7 @@ Outcome recover(Widget *window)
     QVector<RunLease> runs = profiles::readRuns(profiles::profileFolder());
     const bool linked = window && window->deviceFound() && window->baseSettingsKnown();
     protocol::ParameterValues current =
-        linked ? window->baseSettings() : protocol::ParameterValues();
+        linked ? window->baseHasSettings() : protocol::ParameterValues();
     bool changed = false;
     // Oldest first: the runs before the newest leave the base alone, the newest restores.
     for (int i = 0; i < runs.size();) {
