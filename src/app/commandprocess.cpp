@@ -165,9 +165,14 @@ public:
         if (hasRun(pid, started)) {
             const CommandResult ended =
                 execute(runRequest(cli::Command::EndRun, request, pid, started));
+            // A run still in the journal is finished by the next start of the tool.
+            QString reason = ended.err.trimmed();
+            const QString later = messageText(language::RestoreLaterMessage);
+            if (hasRun(pid, started) && !reason.contains(later))
+                reason += QLatin1Char('\n') + later;
             if (ended.exitCode != cli::ExitDone)
-                print(stderr, messageText(language::RestoreFailedMessage).arg(ended.err.trimmed()) +
-                                  QLatin1Char('\n'));
+                print(stderr,
+                      messageText(language::RestoreFailedMessage).arg(reason) + QLatin1Char('\n'));
             else
                 print(stderr, ended.err);
         }

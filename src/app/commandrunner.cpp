@@ -85,6 +85,9 @@ void CommandRunner::start()
         return;
     }
     if (!m_window || !m_window->deviceFound()) {
+        // Runs that died wait for a base; the answer says so.
+        if (m_recover)
+            m_notes = runs::recover(nullptr).notes;
         finishNoBase();
         return;
     }

@@ -103,7 +103,8 @@ Outcome begin(Widget &window, const QString &path, const QString &shownName, qin
     // what the base has.
     const protocol::ParameterValues current = window.baseHasSettings();
     int index = findRun(runs, pid, started);
-    if (index < 0) {
+    const bool created = index < 0;
+    if (created) {
         const QString snapshot =
             window.saveSnapshot(QStringLiteral("before profile load"), current);
         if (snapshot.isEmpty())
@@ -124,9 +125,12 @@ Outcome begin(Widget &window, const QString &path, const QString &shownName, qin
     if (!writeJournal(runs, &outcome))
         return outcome;
     if (!window.sendSettings(profile.values)) {
-        runs.remove(index);
-        window.sendSettings(current);
-        writeJournal(runs, &outcome);
+        // A new run leaves nothing behind; one asked for again keeps its restore point.
+        if (created) {
+            runs.remove(index);
+            window.sendSettings(current);
+            writeJournal(runs, &outcome);
+        }
         return {false, messageText(language::BaseRequestFailedMessage), QString()};
     }
     outcome.message = messageText(language::ProfileAppliedMessage).arg(shownName);
