@@ -102,6 +102,7 @@ Outcome begin(Widget &window, const QString &path, const QString &shownName, qin
     // Read back just now (with what was sent since): the restore point and the snapshot are
     // what the base has.
     const protocol::ParameterValues current = window.baseHasSettings();
+    Outcome outcome;
     int index = findRun(runs, pid, started);
     const bool created = index < 0;
     if (created) {
@@ -109,6 +110,11 @@ Outcome begin(Widget &window, const QString &path, const QString &shownName, qin
             window.saveSnapshot(QStringLiteral("before profile load"), current);
         if (snapshot.isEmpty())
             return {false, messageText(language::SnapshotFailedMessage), QString()};
+        // A change made during the run going on is overwritten now: say where it is kept.
+        if (!runs.isEmpty() && current != runs.last().sent)
+            outcome.notes +=
+                line(messageText(language::ChangesKeptMessage)
+                         .arg(runs.last().profile, QDir::toNativeSeparators(snapshot)));
         RunLease lease;
         lease.pid = pid;
         lease.started = started;
@@ -121,7 +127,6 @@ Outcome begin(Widget &window, const QString &path, const QString &shownName, qin
     }
     runs[index].sent = profile.values;
     // Recorded before anything is sent, so that a crash in between still restores.
-    Outcome outcome;
     if (!writeJournal(runs, &outcome))
         return outcome;
     if (!window.sendSettings(profile.values)) {
