@@ -1,11 +1,14 @@
 #include "simwheelbase.h"
 
+#include <QFile>
 #include <QLoggingCategory>
+#include <QSaveFile>
 
 #include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstring>
+#include <type_traits>
 
 Q_LOGGING_CATEGORY(lcSim, "velorax.sim")
 
@@ -27,6 +30,27 @@ void printToStderr(const QString &line)
     std::lock_guard<std::mutex> lock(stderrMutex);
     std::fwrite(text.constData(), 1, std::size_t(text.size()), stderr);
     std::fflush(stderr);
+}
+
+// Every field of `settings` (const or not), in a fixed order.
+template <typename AnySettings, typename Visit>
+void forEachField(AnySettings &settings, Visit visit)
+{
+    visit(settings.angle);
+    visit(settings.totalForce);
+    visit(settings.filterFrequency);
+    visit(settings.wheelSpring);
+    visit(settings.wheelDamper);
+    visit(settings.wheelSpeed);
+    visit(settings.wheelFriction);
+    visit(settings.gameSpring);
+    visit(settings.gameDamper);
+    visit(settings.gameInertia);
+    visit(settings.gameFriction);
+    visit(settings.constantForce);
+    visit(settings.periodForce);
+    visit(settings.suspension);
+    visit(settings.response);
 }
 
 } // namespace
@@ -211,6 +235,55 @@ void SimWheelBase::loadSettings(const Settings &settings)
     m_settings = settings;
     m_stored = settings;
     applyMechanics();
+    saveStateFile();
+}
+
+void SimWheelBase::setStateFile(const QString &path)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_stateFile = path;
+    loadStateFile();
+}
+
+// One line: the settings' fields, then the stored copy's. A missing or unreadable file leaves
+// the settings as they are (the first process writes it).
+void SimWheelBase::loadStateFile()
+{
+    QFile file(m_stateFile);
+    if (m_stateFile.isEmpty() || !file.open(QIODevice::ReadOnly))
+        return;
+    const QList<QByteArray> words = file.readAll().simplified().split(' ');
+    Settings settings, stored;
+    int index = 0;
+    bool ok = true;
+    const auto read = [&](auto &field) {
+        bool parsed = false;
+        field = std::remove_reference_t<decltype(field)>(words.value(index++).toInt(&parsed));
+        ok = ok && parsed;
+    };
+    forEachField(settings, read);
+    forEachField(stored, read);
+    if (!ok) {
+        qCWarning(lcSim) << "ignoring the unreadable state file" << m_stateFile;
+        return;
+    }
+    advanceModel(Clock::now());
+    m_settings = settings;
+    m_stored = stored;
+    applyMechanics();
+}
+
+void SimWheelBase::saveStateFile() const
+{
+    if (m_stateFile.isEmpty())
+        return;
+    QByteArray line;
+    const auto write = [&line](const auto &field) { line += QByteArray::number(int(field)) + ' '; };
+    forEachField(m_settings, write);
+    forEachField(m_stored, write);
+    QSaveFile file(m_stateFile);
+    if (!file.open(QIODevice::WriteOnly) || file.write(line.trimmed() + '\n') < 0 || !file.commit())
+        qCWarning(lcSim) << "cannot write the state file" << m_stateFile;
 }
 
 Status SimWheelBase::status() const
@@ -463,6 +536,7 @@ device::OpenResult<device::HidReadChannel> SimWheelBase::openForReading()
             return {nullptr, device::OpenError::NotFound};
         if (m_openError != device::OpenError::None)
             return {nullptr, m_openError};
+        loadStateFile();
         queue = std::make_shared<ReadQueue>();
         m_queues.push_back(queue);
     }
@@ -478,6 +552,7 @@ device::OpenResult<device::HidWriteChannel> SimWheelBase::openForWriting()
         return {nullptr, device::OpenError::NotFound};
     if (m_openError != device::OpenError::None)
         return {nullptr, m_openError};
+    loadStateFile();
     return {std::make_unique<SimWriteChannel>(shared_from_this(), m_generation),
             device::OpenError::None};
 }
@@ -523,8 +598,10 @@ bool SimWheelBase::receiveFeatureReport(std::uint64_t generation, const std::uin
         if (m_featureLog.size() >= kFeatureLogLimit)
             m_featureLog.removeFirst();
         m_featureLog.append({report, accepted});
-        if (accepted)
+        if (accepted) {
             handleFeatureReport(report);
+            saveStateFile();
+        }
         print = m_logToStderr;
     }
     m_wake.notify_all();
@@ -639,6 +716,7 @@ void SimWheelBase::completeFactoryReset()
     m_settings = factorySettings();
     m_stored = m_settings;
     applyMechanics();
+    saveStateFile();
     if (!m_dropFactoryResetAck)
         pushReport(encodeFactoryResetAck());
     qCDebug(lcSim) << "factory settings restored";

@@ -71,6 +71,10 @@ public:
     // Sets the working settings and the stored copy, as a base that was
     // configured before it was plugged in.
     void loadSettings(const Settings &settings);
+    // Keeps the settings and the stored copy in `path` as well: loaded from it now and whenever
+    // a channel is opened, written (atomically) after every change, so that the base outlives
+    // the process, as a real one does between the tool's starts. Empty: kept in memory only.
+    void setStateFile(const QString &path);
 
     Status status() const;
     void setEffectMask(std::uint16_t mask);
@@ -148,6 +152,8 @@ private:
     void pushReport(const InputReport &report);
     void serviceStreams(Clock::time_point now);
     void completeFactoryReset();
+    void loadStateFile();
+    void saveStateFile() const;
     void announce(device::HotplugKind kind);
 
     const int m_vendorId;
@@ -159,6 +165,7 @@ private:
     std::condition_variable m_wake; // the worker's
     Settings m_settings;
     Settings m_stored;
+    QString m_stateFile;
     Status m_status;
     // Advanced lazily, to the moment it is looked at.
     mutable WheelModel m_model;

@@ -259,6 +259,7 @@ bool CommandRequest::needsBase() const
     case Command::None:
     case Command::List:
     case Command::Where:
+    case Command::Recover:
         return false;
     case Command::Diff:
         return diffOperands.contains(QLatin1String(kBaseOperand));
@@ -270,12 +271,27 @@ bool CommandRequest::needsBase() const
 bool CommandRequest::readsStandardInput() const
 {
     const QLatin1String stream(kStandardStream);
-    return ((command == Command::Apply || command == Command::Wrap) && profile == stream) ||
+    return ((command == Command::Apply || command == Command::Wrap ||
+             command == Command::BeginRun) &&
+            profile == stream) ||
            (command == Command::Diff && diffOperands.contains(stream));
+}
+
+namespace {
+const char *const kRunSteps[] = {"begin", "end", "recover"};
 }
 
 QJsonObject CommandRequest::toJson() const
 {
+    if (command == Command::BeginRun || command == Command::EndRun || command == Command::Recover)
+        return {{QStringLiteral("run"),
+                 QLatin1String(kRunSteps[int(command) - int(Command::BeginRun)])},
+                {QStringLiteral("profile"), profile},
+                {QStringLiteral("pid"), runPid},
+                {QStringLiteral("started"), runStarted},
+                {QStringLiteral("cwd"), workingDirectory},
+                {QStringLiteral("language"), language == language::Chinese ? "zh" : "en"},
+                {QStringLiteral("stdin"), standardInput}};
     return {{QStringLiteral("arguments"), QJsonArray::fromStringList(arguments)},
             {QStringLiteral("cwd"), workingDirectory},
             {QStringLiteral("language"), language == language::Chinese ? "zh" : "en"},
@@ -341,6 +357,25 @@ ParseOutcome parseRequest(const QJsonObject &json)
     const int languageIndex = languageName == QLatin1String("zh")   ? language::Chinese
                               : languageName == QLatin1String("en") ? language::English
                                                                     : language::messageLanguage();
+    const QString run = json.value(QStringLiteral("run")).toString();
+    if (!run.isEmpty()) {
+        ParseOutcome outcome;
+        CommandRequest &request = outcome.request;
+        for (int step = 0; step < 3; ++step) {
+            if (run == QLatin1String(kRunSteps[step]))
+                request.command = Command(int(Command::BeginRun) + step);
+        }
+        request.profile = json.value(QStringLiteral("profile")).toString();
+        request.runPid = qint64(json.value(QStringLiteral("pid")).toDouble());
+        request.runStarted = qint64(json.value(QStringLiteral("started")).toDouble());
+        request.workingDirectory = json.value(QStringLiteral("cwd")).toString();
+        request.language = languageIndex;
+        request.standardInput = json.value(QStringLiteral("stdin")).toString();
+        request.arguments = QStringList{QStringLiteral("--profile"), request.profile};
+        if (request.command == Command::None)
+            outcome = finalOutcome(ExitUsage, QString(), messageText(language::NoCommandMessage));
+        return outcome;
+    }
     ParseOutcome outcome =
         parseCommandLine(arguments, QStringLiteral("velorax-manager"),
                          json.value(QStringLiteral("cwd")).toString(), languageIndex);

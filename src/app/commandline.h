@@ -33,7 +33,12 @@ enum class Command
     Apply,
     Store,
     Diff,
-    Wrap // --profile PROFILE -- COMMAND [ARGS...]
+    Wrap, // --profile PROFILE -- COMMAND [ARGS...]
+    // The wrapper's steps, which its process asks the window (or its own link) for: a run
+    // starts with PROFILE, a run ends, and runs whose wrapper is gone are finished.
+    BeginRun,
+    EndRun,
+    Recover
 };
 
 // The word that names the base's settings in --diff.
@@ -55,7 +60,9 @@ struct CommandRequest
     int language = language::English; // of the caller's terminal: the answer's language
     QString standardInput;            // a file holding what the caller read from its standard input
     bool keepRestorePoint = false;    // --apply: save a snapshot and report its path
-    QStringList arguments;            // as given, for the running window
+    qint64 runPid = 0;                // BeginRun, EndRun: the wrapper's process and start time
+    qint64 runStarted = 0;
+    QStringList arguments; // as given, for the running window
 
     // Whether the command needs the wheel base (and so a window or a link of its own).
     bool needsBase() const;

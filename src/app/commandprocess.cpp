@@ -3,7 +3,9 @@
 #include "commandline.h"
 #include "commandrunner.h"
 #include "languagetable.h"
+#include "profilefolder.h"
 #include "profilestore.h"
+#include "runjournal.h"
 #include "signalrelay.h"
 #include "singleinstance.h"
 #include "startup.h"
@@ -11,6 +13,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QJsonDocument>
@@ -21,6 +24,7 @@
 #include <QTemporaryFile>
 #include <QTextCodec>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <memory>
@@ -40,8 +44,10 @@ using language::messageText;
 
 constexpr int kConnectTimeoutMs = 5000;
 constexpr int kReplyTimeoutMs = 60000;
-// A copy that holds the lock may be just ending; the command then tries again here or there.
-constexpr int kRelayAttempts = 3;
+// A copy that holds the lock may be just starting (not listening yet) or ending (no longer
+// serving): the command waits for it, a little at a time, up to this long in all.
+constexpr int kBusyWaitMs = 20000;
+constexpr int kLockPollMs = 100;
 // What a shell returns for a command it cannot start.
 constexpr int kNotStartedExitCode = 127;
 constexpr int kSignalExitBase = 128;
@@ -105,15 +111,20 @@ public:
     // One request, through the running window or here.
     CommandResult execute(const CommandRequest &request)
     {
-        if (!request.needsBase())
+        // Runs of the wrapper that died are finished by whoever has the base.
+        if (!request.needsBase() && !profiles::hasEndedRuns(profiles::profileFolder()))
             return runHere(nullptr, request);
-        for (int attempt = 1;; ++attempt) {
+        QElapsedTimer waited;
+        waited.start();
+        for (;;) {
             SingleInstanceGuard guard(QStringLiteral("VELORAX_MANAGER"));
             if (!guard.isRunning())
                 return runWithOwnWindow(guard, request);
             if (std::optional<CommandResult> result = relay(guard, request))
                 return *result;
-            if (attempt == kRelayAttempts)
+            if (guard.waitForLock(kLockPollMs))
+                return runWithOwnWindow(guard, request);
+            if (waited.elapsed() >= kBusyWaitMs)
                 return {cli::ExitFailed, QString(),
                         messageText(language::RelayFailedMessage) + QLatin1Char('\n'), QString()};
         }
@@ -134,40 +145,57 @@ public:
 #endif
         });
         if (!watch.install(false))
-            qCWarning(lcCommandProcess) << "cannot watch for SIGTERM and SIGINT";
+            qCWarning(lcCommandProcess) << "cannot watch for SIGTERM, SIGINT and SIGHUP";
 
-        const CommandResult applied = execute(applyRequest(request.profile, request, true));
-        const QString restorePoint =
-            applied.exitCode == cli::ExitDone ? applied.restorePoint : QString();
-        if (applied.exitCode != cli::ExitDone)
-            print(stderr,
-                  messageText(language::RunWithoutProfileMessage).arg(applied.err.trimmed()) +
-                      QLatin1Char('\n'));
+        // The run is a lease in the profile folder's journal, under this process's id and start
+        // time: the run that ends sends what the base should have then, and a later start of the
+        // tool finishes it should this process die.
+        const qint64 pid = QCoreApplication::applicationPid();
+        const qint64 started = profiles::processStartTime(pid);
+        const CommandResult begun =
+            execute(runRequest(cli::Command::BeginRun, request, pid, started));
+        // Lines about runs that died come first; the reason a profile was not sent, last.
+        if (begun.exitCode != cli::ExitDone)
+            print(stderr, messageText(language::RunWithoutProfileMessage).arg(begun.err.trimmed()) +
+                              QLatin1Char('\n'));
+        else
+            print(stderr, begun.err);
         const int exitCode =
             pendingSignal ? kSignalExitBase + pendingSignal : runProgram(child, request.program);
-        if (!restorePoint.isEmpty()) {
-            const CommandResult restored = execute(applyRequest(restorePoint, request, false));
-            if (restored.exitCode != cli::ExitDone)
+        if (hasRun(pid, started)) {
+            const CommandResult ended =
+                execute(runRequest(cli::Command::EndRun, request, pid, started));
+            // A run still in the journal is finished by the next start of the tool.
+            QString reason = ended.err.trimmed();
+            const QString later = messageText(language::RestoreLaterMessage);
+            if (hasRun(pid, started) && !reason.contains(later))
+                reason += QLatin1Char('\n') + later;
+            if (ended.exitCode != cli::ExitDone)
                 print(stderr,
-                      messageText(language::RestoreFailedMessage).arg(restored.err.trimmed()) +
-                          QLatin1Char('\n'));
+                      messageText(language::RestoreFailedMessage).arg(reason) + QLatin1Char('\n'));
+            else
+                print(stderr, ended.err);
         }
         return exitCode;
     }
 
 private:
-    static CommandRequest applyRequest(const QString &profile, const CommandRequest &wrapper,
-                                       bool keepRestorePoint)
+    static CommandRequest runRequest(cli::Command step, const CommandRequest &wrapper, qint64 pid,
+                                     qint64 started)
     {
-        CommandRequest apply;
-        apply.command = cli::Command::Apply;
-        apply.profile = profile;
-        apply.workingDirectory = wrapper.workingDirectory;
-        apply.language = wrapper.language;
-        apply.standardInput = wrapper.standardInput;
-        apply.keepRestorePoint = keepRestorePoint;
-        apply.arguments = QStringList{QStringLiteral("--apply"), profile};
-        return apply;
+        CommandRequest run = wrapper;
+        run.command = step;
+        run.runPid = pid;
+        run.runStarted = started;
+        return run;
+    }
+
+    static bool hasRun(qint64 pid, qint64 started)
+    {
+        const QVector<profiles::RunLease> runs = profiles::readRuns(profiles::profileFolder());
+        return std::any_of(runs.begin(), runs.end(), [&](const profiles::RunLease &lease) {
+            return lease.sameProcess(pid, started);
+        });
     }
 
     // The demo installs its simulated base here; once per process.

@@ -5,6 +5,8 @@
 #include "parameters.h"
 #include "profilefolder.h"
 #include "profilestore.h"
+#include "runjournal.h"
+#include "runleases.h"
 #include "widget.h"
 
 #include <QDir>
@@ -75,17 +77,30 @@ void CommandRunner::start()
 {
     // The answer, and what the window says on the way, in the language of the caller.
     const language::MessageLanguageScope scope(m_request.language);
-    if (!m_request.needsBase()) {
+    // Every start of the tool finishes the wrapper runs that died; that needs the base.
+    m_recover = m_request.command == Command::Recover ||
+                (m_window && profiles::hasEndedRuns(profiles::profileFolder()));
+    if (!m_request.needsBase() && (!m_recover || !m_window || !m_window->deviceFound())) {
         act();
         return;
     }
     if (!m_window || !m_window->deviceFound()) {
+        // Runs that died wait for a base; the answer says so.
+        if (m_recover)
+            m_notes = runs::recover(nullptr).notes;
         finishNoBase();
         return;
     }
-    // --read, --save and --diff report what the base has now, not what the window last saw.
-    whenSettingsKnown(m_request.command == Command::Read || m_request.command == Command::Save ||
-                      m_request.command == Command::Diff);
+    // What the base has now, not what the window last saw: for --read, --save and --diff, and
+    // for whatever becomes a restore point or is compared with one. A change still pending goes
+    // out first.
+    const bool restores = m_recover || m_request.command == Command::Apply ||
+                          m_request.command == Command::BeginRun ||
+                          m_request.command == Command::EndRun;
+    if (restores)
+        m_window->sendPendingChanges();
+    whenSettingsKnown(restores || m_request.command == Command::Read ||
+                      m_request.command == Command::Save || m_request.command == Command::Diff);
 }
 
 void CommandRunner::whenSettingsKnown(bool fresh)
@@ -113,7 +128,7 @@ void CommandRunner::onSettingsTimeout()
     const language::MessageLanguageScope scope(m_request.language);
     disconnect(m_settingsWait);
     qCInfo(lcCommands) << "no settings from the base within" << kSettingsTimeoutMs << "ms";
-    if (m_request.command == Command::Status)
+    if (m_request.command == Command::Status || !m_request.needsBase())
         act();
     else
         finish(failureCode(), QString(), messageText(language::BaseSilentMessage));
@@ -122,6 +137,11 @@ void CommandRunner::onSettingsTimeout()
 void CommandRunner::act()
 {
     const language::MessageLanguageScope scope(m_request.language);
+    if (m_recover || m_request.command == Command::Recover) {
+        const bool linked = m_window && m_window->deviceFound() && m_window->baseSettingsKnown();
+        m_notes = runs::recover(linked ? m_window.data() : nullptr).notes;
+        m_recover = false;
+    }
     if (m_request.needsBase() && (!m_window || !m_window->deviceFound())) {
         finishNoBase();
         return;
@@ -150,6 +170,13 @@ void CommandRunner::act()
         return;
     case Command::Diff:
         diff();
+        return;
+    case Command::BeginRun:
+    case Command::EndRun:
+        run();
+        return;
+    case Command::Recover:
+        finish(ExitDone, QString());
         return;
     case Command::None:
     case Command::Wrap:
@@ -257,6 +284,31 @@ void CommandRunner::apply()
     finish(ExitDone, messageText(language::ProfileAppliedMessage).arg(profile.name));
 }
 
+void CommandRunner::run()
+{
+    runs::Outcome outcome;
+    if (m_request.command == Command::EndRun) {
+        outcome = runs::end(*m_window, m_request.runPid, m_request.runStarted);
+    } else {
+        const Located profile = locate(m_request.profile);
+        if (!profile.found) {
+            finish(ExitFailed, QString(), profile.notFound);
+            return;
+        }
+        // Named as the user named it.
+        const QString shownName =
+            m_request.profile == QLatin1String(kStandardStream) ? profile.name : m_request.profile;
+        outcome =
+            runs::begin(*m_window, profile.path, shownName, m_request.runPid, m_request.runStarted);
+        outcome.message = profile.shown(outcome.message);
+    }
+    m_notes += outcome.notes;
+    if (outcome.done)
+        finish(ExitDone, outcome.message);
+    else
+        finish(ExitFailed, QString(), outcome.message);
+}
+
 void CommandRunner::store()
 {
     QString error;
@@ -352,7 +404,7 @@ void CommandRunner::finish(int exitCode, const QString &out, const QString &err)
     m_finished = true;
     m_result.exitCode = exitCode;
     m_result.out = withLineEnd(out);
-    m_result.err = withLineEnd(err);
+    m_result.err = m_notes + withLineEnd(err);
     emit finished(m_result);
 }
 

@@ -67,6 +67,7 @@ private:
     void read();
     void apply();
     void store();
+    void run();
     void diff();
     void finish(int exitCode, const QString &out, const QString &err = QString());
     void finishNoBase();
@@ -86,6 +87,8 @@ private:
     CommandResult m_result;
     QTimer m_settingsTimeout;
     QMetaObject::Connection m_settingsWait;
+    bool m_recover = false; // wrapper runs that died are finished first
+    QString m_notes;        // what that said, for standard error
     bool m_finished = false;
 };
 

@@ -296,6 +296,20 @@ constexpr Message StatusNotReportedMessage{"连接：已连接\n基座尚未发�
                                            "Link: connected\nThe base has not sent its state yet."};
 constexpr Message RelayFailedMessage{"正在运行的本软件没有应答。",
                                      "The running copy of the tool did not answer."};
+// %1 the profile as the wrapper named it, %2 the wrapper's process id.
+constexpr Message RunFinishedMessage{
+    "使用“%1”的运行（进程 %2）结束时没有恢复基座，现已替它恢复。",
+    "The run with \"%1\" (process %2) ended without restoring the wheel base; it has been finished now."};
+constexpr Message RunKeptMessage{
+    "使用“%1”的运行（进程 %2）结束时没有恢复基座；连接基座后将恢复。",
+    "The run with \"%1\" (process %2) ended without restoring the wheel base; that is done once the base is connected."};
+// %1 the profile, %2 the snapshot's path.
+constexpr Message ChangesKeptMessage{
+    "使用“%1”运行期间基座的设置被改动过，已保存为快照 %2。",
+    "The wheel base's settings were changed during the run with \"%1\"; they are kept as the snapshot %2."};
+constexpr Message RestoreLaterMessage{
+    "基座没有接受原来的设置；本软件下次启动时会再次发送。",
+    "The wheel base did not take its earlier settings; they are sent again at the next start of the tool."};
 constexpr Message RunWithoutProfileMessage{"%1\n命令将在不使用该配置的情况下运行。",
                                            "%1\nThe command runs without the profile."};
 constexpr Message RestoreFailedMessage{"无法恢复基座原来的设置：%1",
@@ -310,6 +324,7 @@ constexpr Message SnapshotReasons[] = {
     {"载入配置之前", "before profile load"},
     {"存储之前", "before store"},
     {"恢复出厂之前", "before factory reset"},
+    {"恢复之前", "before restore"},
 };
 // clang-format on
 

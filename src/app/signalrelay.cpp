@@ -12,7 +12,7 @@
 
 namespace {
 
-constexpr int kRelayedSignals[] = {SIGTERM, SIGINT};
+constexpr int kRelayedSignals[] = {SIGTERM, SIGINT, SIGHUP};
 constexpr int kRelayedSignalCount = int(sizeof kRelayedSignals / sizeof kRelayedSignals[0]);
 
 // The write end of the newest relay's pipe; lock-free, so the handler may read it.

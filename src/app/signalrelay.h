@@ -5,10 +5,10 @@
 #include <functional>
 #include <memory>
 
-// Turns SIGTERM and SIGINT into a call in the GUI thread's event loop, through a self-pipe a
-// socket notifier watches, for as long as the relay lives. The newest installed relay takes the
-// signals; when it goes, the one before it (or the actions before any relay) has them again.
-// Without POSIX signals (Windows) install() returns false.
+// Turns SIGTERM, SIGINT and SIGHUP (the terminal closed) into a call in the GUI thread's event
+// loop, through a self-pipe a socket notifier watches, for as long as the relay lives. The newest
+// installed relay takes the signals; when it goes, the one before it (or the actions before any
+// relay) has them again. Without POSIX signals (Windows) install() returns false.
 class SignalRelay : public QObject
 {
 public:

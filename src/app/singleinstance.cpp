@@ -119,6 +119,16 @@ void SingleInstanceGuard::handleRequest(QLocalSocket *socket, const QByteArray &
     });
 }
 
+bool SingleInstanceGuard::waitForLock(int timeoutMs)
+{
+    if (m_primary)
+        return true;
+    if (!m_lock->tryLock(timeoutMs))
+        return false;
+    becomePrimary();
+    return true;
+}
+
 std::optional<QByteArray> SingleInstanceGuard::exchange(const QByteArray &request,
                                                         int connectTimeoutMs, int replyTimeoutMs)
 {

@@ -29,6 +29,10 @@ public:
     // True when another copy of this user holds the id.
     bool isRunning() const { return !m_primary; }
 
+    // Waits up to `timeoutMs` for the running copy to end and becomes the first copy then; true
+    // when it did.
+    bool waitForLock(int timeoutMs);
+
     // Sends `message` to the running copy; false when it did not arrive in time.
     bool sendMessage(const QString &message, int timeoutMs);
 

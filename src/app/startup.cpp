@@ -2,6 +2,9 @@
 
 #include "commandprocess.h"
 #include "commandrunner.h"
+#include "languagetable.h"
+#include "profilefolder.h"
+#include "runjournal.h"
 #include "signalrelay.h"
 #include "singleinstance.h"
 #include "widget.h"
@@ -123,7 +126,7 @@ int runApplication(int argc, char **argv, const StartupHooks &hooks)
     if (hooks.beforeWindow)
         hooks.beforeWindow();
 
-    // SIGTERM and SIGINT close the window as Escape does: what is pending reaches the base
+    // SIGTERM, SIGINT and SIGHUP close the window as Escape does: what is pending reaches the base
     // first. The relay is a child of the application object, so it goes before the event
     // dispatcher does and gives the signals their previous actions back; a second signal while
     // the first is handled ends the process at once.
@@ -159,6 +162,20 @@ int runApplication(int argc, char **argv, const StartupHooks &hooks)
                                                         const SingleInstanceGuard::Reply &reply) {
         host->handleChannelRequest(request, reply);
     });
+    // Runs of the --profile wrapper that died are finished once the base's settings are known,
+    // and the window says so.
+    QObject::connect(window.get(), &Widget::baseSettingsRead, commandHost.get(),
+                     [host = commandHost.get(), shown = window.get()] {
+                         if (!host->isIdle() || !profiles::hasEndedRuns(profiles::profileFolder()))
+                             return;
+                         cli::CommandRequest recover;
+                         recover.command = cli::Command::Recover;
+                         recover.language = language::messageLanguage();
+                         host->submit(recover, [shown](const cli::CommandResult &result) {
+                             if (!result.err.trimmed().isEmpty())
+                                 shown->showNotice("runsFinishedNotice", result.err.trimmed());
+                         });
+                     });
     window->show();
     if (hooks.afterShow)
         hooks.afterShow(window.get());

@@ -63,8 +63,12 @@ public:
     bool baseSettingsKnown() const;
     // The base's settings as last read back on this link (complete only when baseSettingsKnown()).
     protocol::ParameterValues baseSettings() const;
-    // Asks the base for its settings; baseSettingsRead() follows when they are all known.
+    // Asks the base for its settings; baseSettingsRead() follows when all of them came back. A
+    // request still unanswered is not repeated unless settings were sent after it.
     void readBaseSettings();
+    // What the base has: the last read-back with every send it accepted since laid over it.
+    // Complete only when baseSettingsKnown().
+    protocol::ParameterValues baseHasSettings() const { return m_baseHasValues; }
     struct BaseStatus
     {
         bool linked = false;
@@ -78,6 +82,11 @@ public:
     // `reason` ("before factory reset"); returns its path, or an empty string when not every
     // setting was read on this link or the file could not be written.
     QString saveSnapshot(const QString &reason);
+    // The same for `values`, which the caller read from the base.
+    QString saveSnapshot(const QString &reason, const protocol::ParameterValues &values);
+    // Sends what is pending, then every group of `values` at once, through the form as a
+    // profile load does (one undo step); true when the base took all of them.
+    bool sendSettings(const protocol::ParameterValues &values);
     // Loads the profile at `path` into the form and sends it at once, after a snapshot, with the
     // checks a load from the list makes but no message box: false and the reason in *error when
     // the profile is refused or the base's settings are not known yet (nothing is sent then).
@@ -86,6 +95,12 @@ public:
     bool applyProfileFile(const QString &path, QString *error, QString *snapshotPath = nullptr);
     // The base stores the settings it has (after a snapshot); false when the request failed.
     bool storeBaseSettings(QString *error);
+    // Sends every group whose committed values have not gone out yet (before a store, a factory
+    // reset, a profile save or load, a command that reads a restore point, and when the window
+    // closes).
+    void sendPendingChanges();
+    // An information box that does not block, named `objectName`.
+    void showNotice(const char *objectName, const QString &text);
     // The window's undo history of changes that reached the base.
     QUndoStack *undoStack() const { return m_undoStack; }
 
@@ -195,7 +210,7 @@ private:
     void stopReader();
     void closeReadHandle();
     void notifyOpenProblem(device::OpenError error);
-    void showNotice(const char *objectName, const QString &text);
+
     void updateLinkPolling(bool basePresent);
     // widget_flows.cpp (and the slider/field binding of widget_binding.cpp)
     enum class SendGroup
@@ -217,9 +232,6 @@ private:
     std::optional<protocol::Parameter> fieldParameter(const QObject *widget) const;
     bool holdsTyping(const QObject *widget) const;
     bool ignoresWheel(const QObject *watched) const;
-    // Sends every group whose committed values have not gone out yet (before a store, a factory
-    // reset, a profile save or load, and when the window closes).
-    void sendPendingChanges();
     static protocol::Parameter parameterAt(SendGroup group, int position);
     QTimer *sendTimer(SendGroup group) const;
     bool &sendArmed(SendGroup group);
@@ -277,8 +289,11 @@ private:
     quint32 m_readBackMask = 0;
     protocol::ParameterValues m_baseHasValues;
     quint32 m_baseHasMask = 0;
-    // Since the read request whose settings have not come back yet went out.
+    // Since the read request whose settings have not come back yet went out; the parameters
+    // that came back since, and whether settings were sent since.
     QElapsedTimer m_settingsRequested;
+    quint32 m_answeredMask = 0;
+    bool m_sentSinceRequest = false;
     std::optional<protocol::ParameterValues> m_factoryResetBefore;
     // Sends that come from one user action share an origin and make one undo step.
     std::array<int, 3> m_groupOrigin{};

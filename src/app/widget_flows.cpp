@@ -189,8 +189,11 @@ int Widget::ReadOrSaveValue()
     m_readRequestByte = 0;
     m_storeRequestByte = 0;
     const int result = sendFeature(m_readStoreRecord);
-    if (asksForSettings && result == 1)
+    if (asksForSettings && result == 1) {
         m_settingsRequested.start();
+        m_answeredMask = 0;
+        m_sentSinceRequest = false;
+    }
     return result;
 }
 

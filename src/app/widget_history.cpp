@@ -153,9 +153,11 @@ protocol::ParameterValues Widget::baseSettings() const
 
 void Widget::readBaseSettings()
 {
-    // The answer to a request that went out moments ago is as fresh as a new one's: a command
-    // run beside the window's own start-up read waits for it instead of asking twice.
-    if (m_settingsRequested.isValid() && m_settingsRequested.elapsed() < kSettingsAnswerMs)
+    // The answer to a request that went out moments ago is as fresh as a new one's, unless
+    // settings went out after it: a command run beside the window's own start-up read waits for
+    // it instead of asking twice.
+    if (m_settingsRequested.isValid() && m_settingsRequested.elapsed() < kSettingsAnswerMs &&
+        !m_sentSinceRequest)
         return;
     requestBaseSettings();
 }
@@ -172,13 +174,17 @@ void Widget::noteReadBack(protocol::Parameter parameter, int value)
     const quint32 bit = parameterBit(parameter);
     m_readBackValues.setValue(parameter, value);
     m_readBackMask |= bit;
+    m_answeredMask |= bit;
     m_baseHasValues.setValue(parameter, value);
     m_baseHasMask |= bit;
 }
 
 void Widget::finishReadBackPass(bool settingsArrived)
 {
-    if (!settingsArrived || !baseSettingsKnown())
+    // Announced once the answer to the last request is complete, so that a command sees the
+    // base's settings of after its request, not a mix.
+    if (!settingsArrived || !baseSettingsKnown() ||
+        (m_answeredMask & kAllParameterBits) != kAllParameterBits)
         return;
     m_settingsRequested.invalidate();
     if (m_factoryResetBefore) {
@@ -228,6 +234,7 @@ void Widget::noteSent(protocol::ParameterGroup group, const protocol::ParameterV
 {
     const quint32 bits = parameterGroupBits(group);
     const bool wasKnown = (m_baseHasMask & bits) == bits;
+    m_sentSinceRequest = true;
     const protocol::ParameterValues before = m_baseHasValues;
     for (const protocol::ParameterInfo &info : protocol::parameterTable()) {
         if (info.group == group)
@@ -340,13 +347,32 @@ bool Widget::canShow(const protocol::ParameterInfo &info, int value) const
 
 QString Widget::saveSnapshot(const QString &reason)
 {
-    if (!baseSettingsKnown()) {
+    // What the base reported, with the sends it took since: a value typed and sent after the
+    // read-back is the base's now.
+    if (!baseSettingsKnown() || (m_baseHasMask & kAllParameterBits) != kAllParameterBits) {
         qCInfo(lcHistory) << "no snapshot" << reason << "- the base's settings were not read";
         return QString();
     }
-    return profiles::saveSnapshot(profileFolder(), m_readBackValues,
-                                  language::snapshotReason(reason), QDateTime::currentDateTime(),
-                                  profiles::shippedDefaultProfile());
+    return saveSnapshot(reason, m_baseHasValues);
+}
+
+QString Widget::saveSnapshot(const QString &reason, const protocol::ParameterValues &values)
+{
+    return profiles::saveSnapshot(profileFolder(), values, language::snapshotReason(reason),
+                                  QDateTime::currentDateTime(), profiles::shippedDefaultProfile());
+}
+
+bool Widget::sendSettings(const protocol::ParameterValues &values)
+{
+    if (!baseSettingsKnown())
+        return false;
+    sendPendingChanges();
+    loadIntoForm(values);
+    for (const protocol::ParameterGroup group :
+         {protocol::ParameterGroup::Machine, protocol::ParameterGroup::Game,
+          protocol::ParameterGroup::Choice})
+        sendGroup(group);
+    return (m_baseHasMask & kAllParameterBits) == kAllParameterBits && m_baseHasValues == values;
 }
 
 // ---- Commands -----------------------------------------------------------------------------------

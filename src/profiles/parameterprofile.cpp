@@ -1,11 +1,14 @@
 #include "parameterprofile.h"
 
 #include "profileslogging.h"
+#include "runjournal.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+
+#include <algorithm>
 
 namespace profiles {
 
@@ -16,31 +19,55 @@ QString keyText(const protocol::ProfileKey &key)
     return QLatin1String(key.group) + QLatin1Char('/') + QLatin1String(key.key);
 }
 
-// "2026-12-07 21-04-33 <reason>.ini": the name sorts by time.
+// "2026-12-07 21-04-33.120 <reason>.ini": the name starts with the time to the millisecond.
+// Names without milliseconds (and with a " (2)" counter within one second) are older ones.
 const char kSnapshotTimeFormat[] = "yyyy-MM-dd HH-mm-ss";
+constexpr int kSnapshotSecondsLength = 19;
 
 const QRegularExpression &snapshotNamePattern()
 {
     static const QRegularExpression pattern(
-        QStringLiteral("^\\d{4}-\\d{2}-\\d{2} \\d{2}-\\d{2}-\\d{2} .*\\.ini$"),
+        QStringLiteral("^\\d{4}-\\d{2}-\\d{2} \\d{2}-\\d{2}-\\d{2}(\\.\\d{3})? .*\\.ini$"),
         QRegularExpression::CaseInsensitiveOption);
     return pattern;
 }
 
-// A free name for a snapshot: a second one within the same second gets a counter.
-QString freeSnapshotPath(const QString &folder, const QString &stem)
+// Where a snapshot name stands in time: its milliseconds, then an old-style counter.
+struct SnapshotOrder
 {
-    QString path = folder + QLatin1Char('/') + stem + QStringLiteral(".ini");
-    for (int n = 2; QFileInfo::exists(path); ++n)
-        path = folder + QLatin1Char('/') + stem + QStringLiteral(" (%1).ini").arg(n);
-    return path;
+    qint64 msecs = 0;
+    int counter = 0;
+    bool operator<(const SnapshotOrder &other) const
+    {
+        return msecs != other.msecs ? msecs < other.msecs : counter < other.counter;
+    }
+};
+
+SnapshotOrder snapshotOrder(const QString &name)
+{
+    SnapshotOrder order;
+    QDateTime time = QDateTime::fromString(name.left(kSnapshotSecondsLength),
+                                           QLatin1String(kSnapshotTimeFormat));
+    if (name.at(kSnapshotSecondsLength) == QLatin1Char('.'))
+        time = time.addMSecs(name.mid(kSnapshotSecondsLength + 1, 3).toInt());
+    order.msecs = time.toMSecsSinceEpoch();
+    static const QRegularExpression counter(QStringLiteral(" \\((\\d+)\\)\\.ini$"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch match = counter.match(name);
+    if (match.hasMatch() && name.at(kSnapshotSecondsLength) != QLatin1Char('.'))
+        order.counter = match.captured(1).toInt();
+    return order;
 }
 
+// Snapshots still needed by a run of the --profile wrapper are kept whatever their age.
 void removeOldSnapshots(const QString &profileFolder)
 {
     const QStringList names = listSnapshots(profileFolder);
     const QString folder = historyFolder(profileFolder);
+    const QStringList leased = leasedSnapshots(profileFolder);
     for (int i = 0; i + kSnapshotsKept < names.size(); ++i) {
+        if (leased.contains(names.at(i)))
+            continue;
         if (!QFile::remove(folder + QLatin1Char('/') + names.at(i)))
             qCWarning(lcProfiles) << "cannot remove the old snapshot" << names.at(i);
     }
@@ -146,8 +173,22 @@ QString saveSnapshot(const QString &profileFolder, const protocol::ParameterValu
         qCWarning(lcProfiles) << "cannot create" << folder;
         return QString();
     }
-    const QString path = freeSnapshotPath(
-        folder, when.toString(QLatin1String(kSnapshotTimeFormat)) + QLatin1Char(' ') + reason);
+    // Another process may save one at the same moment.
+    const FolderLock lock(profileFolder);
+    if (!lock.isLocked())
+        return QString();
+    // Each name later than every other, so that the names keep the order they were taken in,
+    // also within one millisecond or when the clock went back.
+    const QStringList existing = listSnapshots(profileFolder);
+    QDateTime stamp = when;
+    if (!existing.isEmpty()) {
+        const qint64 newest = snapshotOrder(existing.last()).msecs;
+        if (stamp.toMSecsSinceEpoch() <= newest)
+            stamp = QDateTime::fromMSecsSinceEpoch(newest + 1, when.timeSpec());
+    }
+    const QString path = folder + QLatin1Char('/') +
+                         stamp.toString(QStringLiteral("yyyy-MM-dd HH-mm-ss.zzz")) +
+                         QLatin1Char(' ') + reason + QStringLiteral(".ini");
     WriteOptions options;
     options.seed = seed;
     options.createMissing = true;
@@ -164,7 +205,10 @@ QStringList listSnapshots(const QString &profileFolder)
 {
     QStringList names =
         listProfileFiles(historyFolder(profileFolder)).filter(snapshotNamePattern());
-    names.sort(Qt::CaseSensitive);
+    std::sort(names.begin(), names.end(), [](const QString &a, const QString &b) {
+        const SnapshotOrder x = snapshotOrder(a), y = snapshotOrder(b);
+        return x < y || (!(y < x) && a < b);
+    });
     return names;
 }
 

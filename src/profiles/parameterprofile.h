@@ -60,13 +60,16 @@ inline constexpr int kSnapshotsKept = 50;
 
 QString historyFolder(const QString &profileFolder);
 
-// Writes `values` as a profile of this edition named "<yyyy-MM-dd HH-mm-ss> <reason>.ini" in
-// the history folder (created when missing), starting from `seed` (the default profile), then
-// removes all but the newest kSnapshotsKept snapshots. Returns the path, empty on failure.
+// Writes `values` as a profile of this edition named "<yyyy-MM-dd HH-mm-ss.zzz> <reason>.ini"
+// in the history folder (created when missing), starting from `seed` (the default profile),
+// then removes all but the newest kSnapshotsKept snapshots, keeping those a run of the --profile
+// wrapper still needs. The time in the name is `when`, moved on past the newest snapshot's when
+// that one is not older, so that names order as the snapshots were taken. Returns the path,
+// empty on failure.
 QString saveSnapshot(const QString &profileFolder, const protocol::ParameterValues &values,
                      const QString &reason, const QDateTime &when, const QByteArray &seed);
 
-// The snapshot file names in the history folder, oldest first.
+// The snapshot file names in the history folder, oldest first (by the time in their names).
 QStringList listSnapshots(const QString &profileFolder);
 
 } // namespace profiles

@@ -46,12 +46,46 @@ bool prepareFolder(const QString &dirPath, bool withParents)
     return acceptsNewFiles(dirPath);
 }
 
+// Files an installation of this tool puts beside its "bin" folder, relative to the prefix.
+const char *const kInstalledMarkers[] = {
+    "share/doc/velorax-manager",
+    "share/applications/com.velorax.Manager.desktop",
+    "share/man/man1/velorax-manager.1.gz",
+};
+
 } // namespace
+
+bool isInstalledProgramFolder(const QString &applicationDir)
+{
+    const QString folder = QDir::cleanPath(QFileInfo(applicationDir).canonicalFilePath());
+    if (folder.isEmpty())
+        return false;
+#ifdef VELORAX_INSTALL_BINDIR
+    if (folder ==
+        QDir::cleanPath(QFileInfo(QStringLiteral(VELORAX_INSTALL_BINDIR)).canonicalFilePath()))
+        return true;
+#endif
+    for (const char *system : {"/usr/bin", "/usr/local/bin", "/bin", "/usr/games"}) {
+        if (folder == QDir::cleanPath(QFileInfo(QLatin1String(system)).canonicalFilePath()))
+            return true;
+    }
+    if (QFileInfo(folder).fileName() != QLatin1String("bin"))
+        return false;
+    const QDir prefix(folder + QStringLiteral("/.."));
+    for (const char *marker : kInstalledMarkers) {
+        if (QFileInfo::exists(prefix.filePath(QLatin1String(marker))))
+            return true;
+    }
+    return false;
+}
 
 QString resolveProfileFolder(const QString &applicationDir, const QString &userDataDir)
 {
-    const QString beside =
-        applicationDir.isEmpty() ? QString() : applicationDir + QStringLiteral("/ini");
+    // An installed program never writes under its prefix, whoever runs it: the folder would
+    // outlive the package, and root could write there.
+    const QString beside = applicationDir.isEmpty() || isInstalledProgramFolder(applicationDir)
+                               ? QString()
+                               : applicationDir + QStringLiteral("/ini");
     if (!beside.isEmpty()) {
         if (prepareFolder(beside, false))
             return beside;

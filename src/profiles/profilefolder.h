@@ -2,10 +2,9 @@
 
 #include <QString>
 
-// Where profiles live: the "ini" folder beside the application when files can
-// be created there (a portable installation), otherwise "ini" in the user's
-// data folder (QStandardPaths::AppDataLocation), for an installation in a
-// read-only place such as /usr or Program Files; VELORAX_PROFILE_DIR overrides both.
+// Where profiles live: the "ini" folder beside the application when it is not installed (an
+// unpacked folder or a build tree) and files can be created there, otherwise "ini" in the
+// user's data folder (QStandardPaths::AppDataLocation); VELORAX_PROFILE_DIR overrides both.
 namespace profiles {
 
 // When set, names the profile folder instead (created when missing).
@@ -15,8 +14,14 @@ inline constexpr char kProfileFolderVariable[] = "VELORAX_PROFILE_DIR";
 // Needs the QCoreApplication and its application name to exist.
 QString profileFolder();
 
-// The choice itself, for given folders: applicationDir + "/ini" when that
-// folder exists or can be created and takes new files, else
+// Whether `applicationDir` is where an installation put the program: the configured
+// installation's program folder, a system program folder (/usr/bin, /usr/local/bin, /bin), or
+// a "bin" folder whose prefix holds this tool's installed files (its share/doc folder, desktop
+// entry or manual page).
+bool isInstalledProgramFolder(const QString &applicationDir);
+
+// The choice itself, for given folders: applicationDir + "/ini" when the program is not
+// installed there and that folder exists or can be created and takes new files, else
 // userDataDir + "/ini", created with its parents when missing.
 QString resolveProfileFolder(const QString &applicationDir, const QString &userDataDir);
 

@@ -1,7 +1,8 @@
 // The command line in real processes against the demo's simulated base: each command's output,
-// streams, language and exit code, on its own and through a running window, and the --profile
+// streams, language and exit code, on its own and through a running window; the --profile
 // wrapper, which applies, runs, restores and passes the exit code on, also when it is ended by
-// SIGTERM.
+// SIGTERM; overlapping runs and runs whose wrapper died, against one simulated base kept in a
+// state file; commands started together.
 #include <QDir>
 #include <QProcess>
 #include <QRegularExpression>
@@ -9,6 +10,8 @@
 #include <QtTest>
 
 #include <csignal>
+#include <map>
+#include <memory>
 #include <sys/types.h>
 
 namespace {
@@ -25,6 +28,15 @@ const QRegularExpression kMachineLine(QStringLiteral("^sim: feature 80 01 .*$"),
 const QRegularExpression kDemoLine(QStringLiteral("^sim: .*\\n"),
                                    QRegularExpression::MultilineOption);
 const QRegularExpression kSettingsSent(QStringLiteral("sim: feature 80 0[124] "));
+
+bool readText(const QString &path, QString *text)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    *text = QString::fromUtf8(file.readAll());
+    return true;
+}
 
 QStringList machineLines(const QString &log)
 {
@@ -46,6 +58,9 @@ private slots:
     void commands();
     void wrapper_data();
     void wrapper();
+    void runs_data();
+    void runs();
+    void simultaneousCommands();
 
 private:
     void start(QProcess &process, const QStringList &arguments, const QStringList &setup = {});
@@ -58,7 +73,8 @@ private:
 };
 
 // `setup` holds steps: "NAME=value" sets a variable ("NAME=" removes it; %work is the caller's
-// folder), "<name" reads standard input from a profile, ">path" writes standard output to path.
+// folder), "<name" reads standard input from a profile, ">path" writes standard output to path,
+// "+folder" makes a folder under %work, "@folder" runs a copy of the demo from there.
 void TestCommandLine::start(QProcess &process, const QStringList &arguments,
                             const QStringList &setup)
 {
@@ -69,9 +85,17 @@ void TestCommandLine::start(QProcess &process, const QStringList &arguments,
     env.insert(QStringLiteral("VELORAX_PROFILE_DIR"), m_profiles.path());
     env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
     env.remove(QStringLiteral("QT_LOGGING_RULES")); // standard error as users see it
+    QString program = QStringLiteral(VELORAX_DEMO_PATH);
     for (const QString &step : setup) {
         const QString value = step.section('=', 1).replace("%work", m_work.path());
-        if (step.startsWith('<'))
+        const QString folder = m_work.filePath(step.mid(1));
+        if (step.startsWith('+') || step.startsWith('@')) {
+            QDir().mkpath(folder);
+            if (step.startsWith('@')) {
+                program = folder + QStringLiteral("/velorax-manager-demo");
+                QFile::copy(QStringLiteral(VELORAX_DEMO_PATH), program);
+            }
+        } else if (step.startsWith('<'))
             process.setStandardInputFile(m_profiles.filePath(step.mid(1)));
         else if (step.startsWith('>'))
             process.setStandardOutputFile(step.mid(1));
@@ -82,7 +106,7 @@ void TestCommandLine::start(QProcess &process, const QStringList &arguments,
     }
     process.setProcessEnvironment(env);
     process.setWorkingDirectory(m_work.path());
-    process.start(QStringLiteral(VELORAX_DEMO_PATH), arguments);
+    process.start(program, arguments);
 }
 
 Outcome TestCommandLine::run(const QStringList &arguments, const QStringList &setup)
@@ -126,7 +150,7 @@ void TestCommandLine::initTestCase()
     const QRegularExpression angle(QStringLiteral("SliderStreeingAngle=\\d+"));
     const QRegularExpression edition(QStringLiteral("\\bVer=0"));
     QVERIFY(angle.match(text).hasMatch() && edition.match(text).hasMatch());
-    const QMap<QString, QString> profiles{
+    QMap<QString, QString> profiles{
         {QStringLiteral("good"),
          QString(text).replace(angle, QStringLiteral("SliderStreeingAngle=540"))},
         {QStringLiteral("foreign"), QString(text).replace(edition, QStringLiteral("Ver=1"))},
@@ -136,6 +160,10 @@ void TestCommandLine::initTestCase()
              .replace(angle, QStringLiteral("SliderStreeingAngle=900.0"))
              .replace(QRegularExpression(QStringLiteral("ForceFeedback=-?\\d+")),
                       QStringLiteral("ForceFeedback=-9999"))}};
+    // The profiles of the runs, each with its own angle.
+    for (const auto &[name, degrees] : {std::pair("A", 540), {"B", 720}, {"C", 800}, {"U", 600}})
+        profiles[name] =
+            QString(text).replace(angle, QStringLiteral("SliderStreeingAngle=%1").arg(degrees));
     for (auto it = profiles.begin(); it != profiles.end(); ++it) {
         QFile file(m_profiles.filePath(it.key() + QStringLiteral(".ini")));
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write(it.value().toUtf8()) > 0);
@@ -232,6 +260,13 @@ void TestCommandLine::commands_data()
         "sim: feature 80 01 ");
     row("wrap a folder, Chinese", false, {"--profile", "good", "--", "/"}, 127, "^$",
         "^无法启动“/”，系统的说明：\\S", "sim: feature 80 01 ", zh);
+    // An installed program never writes under its prefix; an unpacked one keeps "ini" beside it.
+    row("installed: the user's folder", false, {"--where"}, 0,
+        "^%work/data/Velorax/velorax-manager/ini\\n$", "^$", "",
+        {"+prefix/share/doc/velorax-manager", "@prefix/bin",
+         "VELORAX_PROFILE_DIR=", "XDG_DATA_HOME=%work/data"});
+    row("unpacked: beside the program", false, {"--where"}, 0, "^%work/unpacked/ini\\n$", "^$", "",
+        {"@unpacked", "VELORAX_PROFILE_DIR="});
     row("window: status", true, {"--status", "--json"}, 0, "\"linked\":true");
     row("window: apply", true, {"--apply", "good"}, 0, "good\\.ini", "", "sim: feature 80 01 ");
     row("English window, Chinese command", true, {"--apply", "nothere"}, 1, "^$",
@@ -257,8 +292,9 @@ void TestCommandLine::commands()
     const Outcome outcome = run(arguments, setup);
     QCOMPARE(outcome.exitCode, exitCode);
     const QString profiles = QRegularExpression::escape(m_profiles.path());
-    QVERIFY2(QRegularExpression(out.replace("%profiles", profiles)).match(outcome.out).hasMatch(),
-             qPrintable(outcome.out));
+    out.replace("%profiles", profiles).replace("%work", QRegularExpression::escape(m_work.path()));
+    QVERIFY2(QRegularExpression(out).match(outcome.out).hasMatch(), qPrintable(outcome.out));
+    QVERIFY(!QFileInfo::exists(m_work.filePath("prefix/bin/ini")));
     // The demo's report lines aside, standard error holds the command's messages.
     const QString messages = QString(outcome.err).remove(kDemoLine);
     QVERIFY2(QRegularExpression(err.replace("%profiles", profiles)).match(messages).hasMatch(),
@@ -327,6 +363,152 @@ void TestCommandLine::wrapper()
         log = windowLog;
     }
     QCOMPARE(machineLines(log), QStringList({m_goodLine, m_initialLine}));
+}
+
+void TestCommandLine::runs_data()
+{
+    QTest::addColumn<QString>("sent"); // the angles of the settings the base received, in order
+    QTest::addColumn<QString>("err");  // a pattern over every process's messages
+    const auto row = [](const char *steps, const char *sent, const char *err = "") {
+        QTest::newRow(steps) << QString(sent) << QString(err);
+    };
+    // The newest running run's profile is on the base; the last run's end restores.
+    row("start A, start B, end A, end B", "540 720 900", "^$");
+    row("start A, start B, end B, end A", "540 720 540 900", "^$");
+    row("start A, start B, start C, end B, end C, end A", "540 720 800 540 900");
+    row("start A, start B, start C, end A, end B, end C", "540 720 800 900");
+    row("start A, start B, start C, end C, end A, end B", "540 720 800 720 900");
+    row("window, start A, start B, end A, end B", "540 720 900");
+    // A run whose wrapper died is finished by the next start of the tool.
+    const char *died = "^The run with \"A\" \\(process \\d+\\) ended without restoring the wheel "
+                       "base; it has been finished now\\.\\n";
+    row("start A, kill A, list", "540 900", died);
+    row("start A, kill A, window", "540 900");
+    row("start A, start B, kill A, end B", "540 720 900", died);
+    row("start B, start A, kill A, end B", "720 540 720 900", died);
+    row("window, start A, kill window, end A", "540 900");
+    row("start A, hup A", "540 900", "^$");
+    // What the user changed during the run is kept before the restore.
+    row("start A, change to U, start B, end B, end A", "540 600 720 540 900",
+        "^The wheel base's settings were changed during the run with \"A\"; they are kept as "
+        "the snapshot \\S[^\\n]* before profile load\\.ini\\.\\n$");
+    row("start A, change to U, end A", "540 600 900",
+        "^The wheel base's settings were changed during the run with \"A\"; they are kept as "
+        "the snapshot \\S[^\\n]* before restore\\.ini\\.\\n$");
+    row("start A, 60 snapshots, change to U, end A, list", "540 600 900",
+        "(?s)^[^\\n]*kept as the snapshot.*history/[^\\n]* before profile load\\.ini\\n"
+        "history/2099-[^\\n]*\\n(history/[^\\n]*\\n){49}$");
+}
+
+// Each step in words: "start X" runs a program under the wrapper with profile X until "end X"
+// (or "kill X": SIGKILL, "hup X": SIGHUP to the wrapper); "change to X" applies X; "list";
+// "window" starts the window, "kill window" kills it; "60 snapshots" adds newer snapshots.
+void TestCommandLine::runs()
+{
+    QFETCH(QString, sent);
+    QFETCH(QString, err);
+    const QString state = m_work.filePath(QStringLiteral("sim.state"));
+    QFile::remove(state);
+    const QStringList setup{QStringLiteral("VELORAX_SIM_STATE=") + state};
+    QString initial;
+    QCOMPARE(run({"--status"}, setup).exitCode, 0);
+    QVERIFY(readText(state, &initial));
+    std::map<QString, std::unique_ptr<QProcess>> running;
+    const auto cleanup = qScopeGuard([&] {
+        for (auto &p : running)
+            p.second->kill(), p.second->waitForFinished();
+    });
+    QString log;
+    const auto drain = [&] {
+        for (auto &p : running) {
+            while (p.second->waitForReadyRead(0)) {
+            }
+            log += QString::fromUtf8(p.second->readAll());
+        }
+    };
+    for (const QString &step : QString(QTest::currentDataTag()).split(QStringLiteral(", "))) {
+        const QString verb = step.contains(' ') ? step.section(' ', 0, -2) : step;
+        const QString name = step.section(' ', -1);
+        if (verb == "start" || verb == "window") {
+            auto process = std::make_unique<QProcess>();
+            process->setProcessChannelMode(QProcess::MergedChannels);
+            QStringList arguments{"--profile", name, "--", "sh", "-c", "echo go; cat >/dev/null"};
+            start(*process, name == "window" ? QStringList() : arguments, setup);
+            // The window has asked for the base's settings; a run has sent its profile.
+            const QString ready = name == "window" ? "80 03 01 00" : "go\n";
+            while (!log.contains(ready) && process->waitForReadyRead(20000))
+                log += QString::fromUtf8(process->readAll());
+            QVERIFY2(log.contains(ready), qPrintable(log));
+            log.remove(ready == "go\n" ? ready : QString());
+            running[name] = std::move(process);
+        } else if (verb == "end") {
+            running[name]->closeWriteChannel();
+        } else if (verb == "kill" || verb == "hup") {
+            ::kill(pid_t(running[name]->processId()), verb == "kill" ? SIGKILL : SIGHUP);
+            QVERIFY(running[name]->waitForFinished(30000));
+            running[name]->closeWriteChannel(); // the program, left behind, ends too
+            QVERIFY(verb == "kill" || running[name]->exitCode() == 128 + SIGHUP);
+        } else if (verb == "change to" || verb == "list") {
+            const Outcome outcome =
+                run(verb == "list" ? QStringList{"--list"} : QStringList{"--apply", name}, setup);
+            QCOMPARE(outcome.exitCode, 0);
+            log += outcome.err + (verb == "list" ? outcome.out : QString());
+        } else if (step == "60 snapshots") {
+            for (int i = 0; i < 60; ++i)
+                QVERIFY(QFile::copy(m_profiles.filePath("A.ini"),
+                                    m_profiles.filePath(QStringLiteral("history/2099-01-01 "
+                                                                       "00-00-00.%1 x.ini")
+                                                            .arg(i, 3, 10, QLatin1Char('0')))));
+        }
+        if (verb == "end") {
+            QVERIFY(running[name]->waitForFinished(30000));
+            QCOMPARE(running[name]->exitCode(), 0);
+        }
+        drain();
+    }
+    // A window started after a run died restores once it has read the base's settings.
+    QProcess *window = running.count("window") ? running["window"].get() : nullptr;
+    while (window && machineLines(log).size() < sent.count(' ') + 1 &&
+           window->waitForReadyRead(20000))
+        log += QString::fromUtf8(window->readAll());
+    QStringList angles;
+    for (const QString &line : machineLines(log)) {
+        const QStringList bytes = line.split(' ');
+        angles << QString::number(bytes.value(5).toInt(nullptr, 16) * 256 +
+                                  bytes.value(4).toInt(nullptr, 16));
+    }
+    QCOMPARE(angles.join(' '), sent);
+    const QString messages = QString(log).remove(kDemoLine);
+    QVERIFY2(QRegularExpression(err).match(messages).hasMatch(), qPrintable(messages));
+    // The base is back on what it had, and nothing of the runs is left.
+    QString final;
+    QVERIFY(readText(state, &final));
+    QCOMPARE(final, initial);
+    QTRY_VERIFY_WITH_TIMEOUT(!QFileInfo::exists(m_profiles.filePath(QStringLiteral("runs.json"))),
+                             20000);
+    // The change the user made is in the snapshot.
+    const auto kept = QRegularExpression(QStringLiteral("snapshot (.*\\.ini)")).match(messages);
+    QString snapshot;
+    QVERIFY(!kept.hasMatch() || (readText(kept.captured(1), &snapshot) &&
+                                 snapshot.contains("SliderStreeingAngle=600")));
+    QDir(m_profiles.filePath(QStringLiteral("history"))).removeRecursively();
+}
+
+// Two commands started together, without a window: neither fails because the other holds the
+// instance lock while it starts or ends.
+void TestCommandLine::simultaneousCommands()
+{
+    for (int pair = 0; pair < 40; ++pair) {
+        QProcess first, second;
+        start(first, {"--status", "--json"});
+        start(second, {"--status", "--json"});
+        for (QProcess *p : {&first, &second}) {
+            QVERIFY(p->waitForFinished(30000));
+            const QString err = QString::fromUtf8(p->readAllStandardError()).remove(kDemoLine);
+            QVERIFY2(p->exitCode() == 0 && err.isEmpty(), qPrintable(err));
+            QVERIFY(p->readAllStandardOutput().contains("\"linked\":true"));
+        }
+    }
 }
 
 QTEST_GUILESS_MAIN(TestCommandLine)

@@ -8,6 +8,7 @@
 #include "profilefolder.h"
 #include "profilestore.h"
 #include "profiletestutil.h"
+#include "runjournal.h"
 #include "velorax_resources.h"
 
 #include <QApplication>
@@ -43,6 +44,8 @@ private slots:
     void twoProcessesLoseNoUpdate();
     void folder_data();
     void folder();
+    void snapshotOrder_data();
+    void snapshotOrder();
 
 private:
     QString path(const char *name) const { return m_dir->filePath(QLatin1String(name)); }
@@ -268,6 +271,68 @@ void TestProfileStore::folder()
     QCOMPARE(chosen, (besideApplication ? app : user) + "/ini");
     QVERIFY(QFileInfo(chosen).isDir());
     QVERIFY(snapshot(chosen).isEmpty());
+}
+
+void TestProfileStore::snapshotOrder_data()
+{
+    QTest::addColumn<int>("saved");
+    QTest::addColumn<QStringList>("older"); // names already there
+    QTest::addColumn<int>("leased");        // the snapshot (by number) a run still needs; -1: none
+    QTest::addColumn<QString>("first");     // of what is listed after the saves
+    const QString second = "2030-01-01 10-00-00 before store";
+    QTest::newRow("five within one second") << 5 << QStringList() << -1 << "0";
+    QTest::newRow("after old names with a counter, within that second")
+        << 3 << QStringList{second + " (2).ini", second + ".ini"} << -1 << second + ".ini";
+    QTest::newRow("pruning removes the oldest") << 53 << QStringList() << -1 << "3";
+    QTest::newRow("a run's restore point is never pruned") << 53 << QStringList() << 1 << "1";
+}
+
+// Snapshots saved at the same moment list in the order they were taken, after every older one;
+// the newest 50 are kept, and whatever a run of the wrapper needs.
+void TestProfileStore::snapshotOrder()
+{
+    QFETCH(int, saved);
+    QFETCH(QStringList, older);
+    QFETCH(int, leased);
+    QFETCH(QString, first);
+    const QString folder = m_dir->path();
+    QVERIFY(QDir().mkpath(profiles::historyFolder(folder)));
+    for (const QString &name : older)
+        QVERIFY(writeBytes(profiles::historyFolder(folder) + '/' + name, "x"));
+    const QDateTime when = QDateTime::fromString("2030-01-01 10:00:00.500", Qt::ISODateWithMs);
+    QStringList taken; // the values' numbers in the order they were saved
+    for (int i = 0; i < saved; ++i) {
+        protocol::ParameterValues values;
+        for (const protocol::ParameterInfo &info : protocol::parameterTable())
+            values.setValue(info.parameter, info.range.minimum);
+        values.setValue(protocol::Parameter::Angle, 100 + i);
+        const QString path = profiles::saveSnapshot(folder, values, "before store", when, {});
+        QVERIFY(!path.isEmpty());
+        if (i == leased) {
+            profiles::RunLease lease;
+            lease.pid = 1;
+            lease.sent = lease.restore = values;
+            lease.restorePoint = path;
+            QString error;
+            QVERIFY2(profiles::writeRuns(folder, {lease}, &error), qPrintable(error));
+        }
+    }
+    const QStringList names = profiles::listSnapshots(folder);
+    QCOMPARE(names.size(),
+             std::min(saved + older.size(), profiles::kSnapshotsKept + (leased >= 0)));
+    int expected = 0;
+    for (const QString &name : names) {
+        const protocol::ParameterValues values =
+            profiles::checkProfile(profiles::historyFolder(folder) + '/' + name).values;
+        const int number =
+            older.contains(name) ? -1 : values.value(protocol::Parameter::Angle) - 100;
+        if (name == names.first())
+            QCOMPARE(older.contains(name) ? name : QString::number(number), first);
+        if (number >= 0) {
+            QVERIFY2(number >= expected, qPrintable(names.join('\n')));
+            expected = number + 1;
+        }
+    }
 }
 
 // The other program of twoProcessesLoseNoUpdate: counts B up through QSettings.
