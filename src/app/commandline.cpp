@@ -295,8 +295,7 @@ QJsonObject CommandRequest::toJson() const
     return {{QStringLiteral("arguments"), QJsonArray::fromStringList(arguments)},
             {QStringLiteral("cwd"), workingDirectory},
             {QStringLiteral("language"), language == language::Chinese ? "zh" : "en"},
-            {QStringLiteral("stdin"), standardInput},
-            {QStringLiteral("restorePoint"), keepRestorePoint}};
+            {QStringLiteral("stdin"), standardInput}};
 }
 
 ParseOutcome parseCommandLine(const QStringList &arguments, const QString &programName,
@@ -379,7 +378,6 @@ ParseOutcome parseRequest(const QJsonObject &json)
     ParseOutcome outcome =
         parseCommandLine(arguments, QStringLiteral("velorax-manager"),
                          json.value(QStringLiteral("cwd")).toString(), languageIndex);
-    outcome.request.keepRestorePoint = json.value(QStringLiteral("restorePoint")).toBool();
     outcome.request.standardInput = json.value(QStringLiteral("stdin")).toString();
     return outcome;
 }

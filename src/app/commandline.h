@@ -59,7 +59,6 @@ struct CommandRequest
     QString workingDirectory;         // of the caller: relative paths resolve there
     int language = language::English; // of the caller's terminal: the answer's language
     QString standardInput;            // a file holding what the caller read from its standard input
-    bool keepRestorePoint = false;    // --apply: save a snapshot and report its path
     qint64 runPid = 0;                // BeginRun, EndRun: the wrapper's process and start time
     qint64 runStarted = 0;
     QStringList arguments; // as given, for the running window

@@ -126,7 +126,7 @@ public:
                 return runWithOwnWindow(guard, request);
             if (waited.elapsed() >= kBusyWaitMs)
                 return {cli::ExitFailed, QString(),
-                        messageText(language::RelayFailedMessage) + QLatin1Char('\n'), QString()};
+                        messageText(language::RelayFailedMessage) + QLatin1Char('\n')};
         }
     }
 
@@ -252,7 +252,7 @@ private:
             loop.exec();
         if (guard)
             guard->setRequestHandler(nullptr);
-        return result.value_or(CommandResult{cli::ExitFailed, QString(), QString(), QString()});
+        return result.value_or(CommandResult{cli::ExitFailed, QString(), QString()});
     }
 
     static int runProgram(QProcess &child, const QStringList &program)
@@ -304,7 +304,7 @@ int runCommandLine(int argc, char **argv, const StartupHooks &hooks)
     const int failureCode =
         outcome.request.command == cli::Command::Diff ? cli::ExitDiffTrouble : cli::ExitFailed;
     if (outcome.final)
-        return printResult({outcome.exitCode, outcome.out, outcome.err, QString()}, failureCode);
+        return printResult({outcome.exitCode, outcome.out, outcome.err}, failureCode);
 
     // Qt sees none of the arguments (they may belong to the wrapped program), and a command
     // needs no display: the hidden window draws off screen unless the user chose a platform.
@@ -325,8 +325,7 @@ int runCommandLine(int argc, char **argv, const StartupHooks &hooks)
         QString error;
         standardInput = keepStandardInput(&error);
         if (!standardInput)
-            return printResult({failureCode, QString(), error + QLatin1Char('\n'), QString()},
-                               failureCode);
+            return printResult({failureCode, QString(), error + QLatin1Char('\n')}, failureCode);
         outcome.request.standardInput = standardInput->fileName();
     }
 

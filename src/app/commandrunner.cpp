@@ -42,8 +42,7 @@ QJsonObject CommandResult::toJson() const
 {
     return {{QStringLiteral("exit"), exitCode},
             {QStringLiteral("out"), out},
-            {QStringLiteral("err"), err},
-            {QStringLiteral("restorePoint"), restorePoint}};
+            {QStringLiteral("err"), err}};
 }
 
 CommandResult CommandResult::fromJson(const QJsonObject &json)
@@ -52,7 +51,6 @@ CommandResult CommandResult::fromJson(const QJsonObject &json)
     result.exitCode = json.value(QStringLiteral("exit")).toInt(ExitFailed);
     result.out = json.value(QStringLiteral("out")).toString();
     result.err = json.value(QStringLiteral("err")).toString();
-    result.restorePoint = json.value(QStringLiteral("restorePoint")).toString();
     return result;
 }
 
@@ -273,14 +271,11 @@ void CommandRunner::apply()
         finish(ExitFailed, QString(), profile.notFound);
         return;
     }
-    QString restorePoint;
     QString error;
-    if (!m_window->applyProfileFile(profile.path, &error,
-                                    m_request.keepRestorePoint ? &restorePoint : nullptr)) {
+    if (!m_window->applyProfileFile(profile.path, &error)) {
         finish(ExitFailed, QString(), profile.shown(error));
         return;
     }
-    m_result.restorePoint = restorePoint;
     finish(ExitDone, messageText(language::ProfileAppliedMessage).arg(profile.name));
 }
 
@@ -427,13 +422,13 @@ void CommandHost::handleChannelRequest(const QByteArray &request,
         reply(QJsonDocument(result.toJson()).toJson(QJsonDocument::Compact));
     };
     if (outcome.final) {
-        answer({outcome.exitCode, outcome.out, outcome.err, QString()});
+        answer({outcome.exitCode, outcome.out, outcome.err});
         return;
     }
     // The wrapper runs in the caller; the window only applies and restores for it.
     if (outcome.request.command == Command::Wrap) {
         const language::MessageLanguageScope scope(outcome.request.language);
-        answer({ExitUsage, QString(), messageText(language::OneCommandMessage), QString()});
+        answer({ExitUsage, QString(), messageText(language::OneCommandMessage)});
         return;
     }
     qCInfo(lcCommands) << "request from another process:" << outcome.request.arguments;

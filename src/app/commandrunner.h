@@ -29,8 +29,6 @@ struct CommandResult
     int exitCode = ExitDone;
     QString out;
     QString err;
-    // For --apply with a restore point: the snapshot of the settings the profile replaced.
-    QString restorePoint;
 
     QJsonObject toJson() const;
     static CommandResult fromJson(const QJsonObject &json);

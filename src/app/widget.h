@@ -90,9 +90,8 @@ public:
     // Loads the profile at `path` into the form and sends it at once, after a snapshot, with the
     // checks a load from the list makes but no message box: false and the reason in *error when
     // the profile is refused or the base's settings are not known yet (nothing is sent then).
-    // With `snapshotPath` the snapshot is required (it is what a restore goes back to) and its
-    // path is returned there. The profile the window writes stays what it was.
-    bool applyProfileFile(const QString &path, QString *error, QString *snapshotPath = nullptr);
+    // The profile the window writes stays what it was.
+    bool applyProfileFile(const QString &path, QString *error);
     // The base stores the settings it has (after a snapshot); false when the request failed.
     bool storeBaseSettings(QString *error);
     // Sends every group whose committed values have not gone out yet (before a store, a factory

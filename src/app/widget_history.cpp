@@ -377,7 +377,7 @@ bool Widget::sendSettings(const protocol::ParameterValues &values)
 
 // ---- Commands -----------------------------------------------------------------------------------
 
-bool Widget::applyProfileFile(const QString &path, QString *error, QString *snapshotPath)
+bool Widget::applyProfileFile(const QString &path, QString *error)
 {
     const profiles::CheckedProfile profile = profiles::checkProfile(path);
     if (profile.verdict != profiles::ProfileVerdict::Loadable) {
@@ -389,14 +389,7 @@ bool Widget::applyProfileFile(const QString &path, QString *error, QString *snap
         return false;
     }
     sendPendingChanges();
-    const QString snapshot = saveSnapshot(QStringLiteral("before profile load"));
-    if (snapshotPath) {
-        *snapshotPath = snapshot;
-        if (snapshot.isEmpty()) {
-            *error = language::messageText(language::SnapshotFailedMessage);
-            return false;
-        }
-    }
+    saveSnapshot(QStringLiteral("before profile load"));
     loadIntoForm(profile.values);
     // Out at once, not after the sliders' send delay.
     for (const protocol::ParameterGroup group :
