@@ -29,6 +29,7 @@
 #include <QUndoStack>
 
 #include <functional>
+#include <utility>
 
 Q_LOGGING_CATEGORY(lcHistory, "velorax.ui.history")
 
@@ -119,17 +120,18 @@ void Widget::setUpHistory()
 {
     m_undoStack = new QUndoStack(this);
     // A change still pending goes out first and becomes the step the key undoes.
-    const auto bind = [this](QKeySequence::StandardKey action, void (QUndoStack::*step)()) {
+    using Step = void (QUndoStack::*)();
+    const std::pair<QKeySequence::StandardKey, Step> actions[] = {
+        {QKeySequence::Undo, &QUndoStack::undo}, {QKeySequence::Redo, &QUndoStack::redo}};
+    for (const auto &[action, step] : actions) {
         for (const QKeySequence &key : keysFor(action)) {
             auto *shortcut = new QShortcut(key, this);
-            connect(shortcut, &QShortcut::activated, this, [this, step] {
+            connect(shortcut, &QShortcut::activated, this, [this, step = step] {
                 sendPendingChanges();
                 (m_undoStack->*step)();
             });
         }
-    };
-    bind(QKeySequence::Undo, &QUndoStack::undo);
-    bind(QKeySequence::Redo, &QUndoStack::redo);
+    }
 }
 
 bool Widget::claimsUndoKey(QEvent *event) const
