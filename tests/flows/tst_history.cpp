@@ -130,6 +130,10 @@ void TestHistory::undoAndRedoPutTheBaseBack()
     auto *note = h.widget()->findChild<QLabel *>(QStringLiteral("historyNote"));
     press(Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(h.base().settings(), before);
+    // The form shows what the base has again.
+    QCOMPARE(h.child<QLineEdit>("lineStreeingAngle")->text(), QString::number(before.angle));
+    QCOMPARE(h.child<QLineEdit>("lineGamesJump")->text(), QString::number(before.gameSpring));
+    QCOMPARE(h.child<QComboBox>("colorComboBox_2")->currentIndex(), int(before.response));
     // One line says what changed, for a few seconds.
     note = h.widget()->findChild<QLabel *>(QStringLiteral("historyNote"));
     QVERIFY(note && note->isVisible());
