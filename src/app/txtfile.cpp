@@ -1,11 +1,14 @@
 #include "txtfile.h"
 
-#include "profileslogging.h"
 #include "profilestore.h"
+
+#include <QLoggingCategory>
 
 #include <QFile>
 #include <QFileInfo>
 #include <QTextStream>
+
+Q_LOGGING_CATEGORY(lcTxtFile, "velorax.ui.txtfile")
 
 TxtFile::TxtFile(QWidget *parent) : QWidget(parent)
 {
@@ -26,7 +29,7 @@ int TxtFile::ReadFile(QString FilePath, QStringList &data)
     // read cannot exhaust memory.
     QByteArray bytes = file.read(profiles::kMaxTextFileBytes + 1);
     if (bytes.size() > profiles::kMaxTextFileBytes || file.error() != QFileDevice::NoError) {
-        qCWarning(lcProfiles) << "cannot read" << FilePath;
+        qCWarning(lcTxtFile) << "cannot read" << FilePath;
         return -1;
     }
     QTextStream in(&bytes, QIODevice::ReadOnly);
@@ -61,7 +64,7 @@ int TxtFile::JudgmentFile(QString stDirPath, QString stFileName)
         return 0;
     QFile file(path);
     if (!file.open(QIODevice::ReadWrite)) {
-        qCWarning(lcProfiles) << "cannot create" << path << file.errorString();
+        qCWarning(lcTxtFile) << "cannot create" << path << file.errorString();
         return -1;
     }
     file.close();

@@ -1,7 +1,10 @@
 #include "inifile.h"
 
-#include "profileslogging.h"
 #include "profilestore.h"
+
+#include <QLoggingCategory>
+
+Q_LOGGING_CATEGORY(lcIniFile, "velorax.ui.inifile")
 
 IniFile::IniFile(QWidget *parent) : QWidget(parent)
 {
@@ -31,7 +34,7 @@ int IniFile::WriteIniFile(QString FilePath, QString stGroupName, QString stName,
     const profiles::WriteStatus status =
         profiles::writeProfileValues(FilePath, {{stGroupName, stName, data}});
     if (status == profiles::WriteStatus::Failed) {
-        qCWarning(lcProfiles) << "could not store" << stGroupName << stName << "in" << FilePath;
+        qCWarning(lcIniFile) << "could not store" << stGroupName << stName << "in" << FilePath;
         return -1;
     }
     return 0;
