@@ -307,11 +307,12 @@ int runCommandLine(int argc, char **argv, const StartupHooks &hooks)
         return printResult({outcome.exitCode, outcome.out, outcome.err}, failureCode);
 
     // Qt sees none of the arguments (they may belong to the wrapped program), and a command
-    // needs no display: the hidden window draws off screen unless the user chose a platform.
+    // shows nothing and needs no display: the hidden window draws off screen whatever
+    // QT_QPA_PLATFORM says (with xcb and no display Qt would abort).
     char platformOption[] = "-platform";
     char offscreen[] = "offscreen";
     char *qtArgv[] = {argv[0], platformOption, offscreen, nullptr};
-    int qtArgc = qEnvironmentVariableIsSet("QT_QPA_PLATFORM") ? 1 : 3;
+    int qtArgc = 3;
     QApplication application(qtArgc, qtArgv);
     QCoreApplication::setApplicationName(QStringLiteral("velorax-manager"));
     QCoreApplication::setOrganizationName(QStringLiteral("Velorax"));

@@ -198,6 +198,9 @@ void TestCommandLine::commands_data()
     row("help", false, {"--help"}, 0, "^Usage: velorax-manager-demo .*\\n(.|\\n)*--diff A B\\n");
     row("help, Chinese", false, {"--help"}, 0, "^用法：velorax-manager-demo .*\\n", "^$", "", zh);
     row("status", false, {"--status"}, 0, "^Link: connected\\nFirmware: \\d+\\nVoltage: \\d+ V\\n");
+    // A command shows nothing: a display platform without a display changes nothing.
+    row("status, xcb without a display", false, {"--status"}, 0, "^Link: connected\\n", "^$", "",
+        {"QT_QPA_PLATFORM=xcb", "DISPLAY=", "WAYLAND_DISPLAY="});
     row("status json", false, {"--status", "--json"}, 0, "\"linked\":true");
     row("status, Chinese from LANG", false, {"--status"}, 0, "^连接：已连接\\n固件：", "", "", zh);
     // Asked once: the command waits for the answer to the window's own start-up request.
