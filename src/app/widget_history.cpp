@@ -120,15 +120,15 @@ void Widget::setUpHistory()
 {
     m_undoStack = new QUndoStack(this);
     // A change still pending goes out first and becomes the step the key undoes.
-    using Step = void (QUndoStack::*)();
-    const std::pair<QKeySequence::StandardKey, Step> actions[] = {
-        {QKeySequence::Undo, &QUndoStack::undo}, {QKeySequence::Redo, &QUndoStack::redo}};
-    for (const auto &[action, step] : actions) {
-        for (const QKeySequence &key : keysFor(action)) {
+    for (const bool redo : {false, true}) {
+        for (const QKeySequence &key : keysFor(redo ? QKeySequence::Redo : QKeySequence::Undo)) {
             auto *shortcut = new QShortcut(key, this);
-            connect(shortcut, &QShortcut::activated, this, [this, step = step] {
+            connect(shortcut, &QShortcut::activated, this, [this, redo] {
                 sendPendingChanges();
-                (m_undoStack->*step)();
+                if (redo)
+                    m_undoStack->redo();
+                else
+                    m_undoStack->undo();
             });
         }
     }
