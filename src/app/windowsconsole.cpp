@@ -47,6 +47,12 @@ void attachParentConsole()
         connectToConsole(stderr, STD_ERROR_HANDLE);
 }
 
+void logToRedirectedStandardError()
+{
+    if (!unconnected(STD_ERROR_HANDLE))
+        qputenv("QT_FORCE_STDERR_LOGGING", "1");
+}
+
 bool writeIfConsole(std::FILE *stream, const QString &text, bool *written)
 {
     const HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));

@@ -19,6 +19,10 @@ void attachParentConsole();
 // whether all of it got there. Returns false for files and pipes, which take bytes.
 bool writeIfConsole(std::FILE *stream, const QString &text, bool *written);
 
+// Qt sends a windowed program's diagnostics to the debugger unless a console is attached; when
+// standard error was redirected (`2> velorax.log`) they go there instead.
+void logToRedirectedStandardError();
+
 // The command line as Windows gave it.
 QString commandLine();
 
