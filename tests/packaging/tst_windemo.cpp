@@ -1,6 +1,7 @@
 // The Windows demo in its own process on the windows platform: it asks the simulated base for
 // its settings at start-up, answers --status from a second process through the running window,
-// and ends with exit code 0 on Escape and on WM_CLOSE, as Windows closes windows.
+// and ends with exit code 0 on Escape and on WM_CLOSE, as Windows closes windows. --profile
+// hands the wrapped program its arguments exactly as written and passes its exit code on.
 #include <QProcess>
 #include <QRegularExpression>
 #include <QtTest>
@@ -42,6 +43,8 @@ class TestWindowsDemo : public QObject
 private slots:
     void readsBackAnswersAndCloses_data();
     void readsBackAnswersAndCloses();
+    void wrapperKeepsArgumentsAndExitCode_data();
+    void wrapperKeepsArgumentsAndExitCode();
 };
 
 void TestWindowsDemo::readsBackAnswersAndCloses_data()
@@ -92,6 +95,34 @@ void TestWindowsDemo::readsBackAnswersAndCloses()
     QVERIFY2(demo.waitForFinished(30000), "the demo did not end");
     QCOMPARE(demo.exitStatus(), QProcess::NormalExit);
     QCOMPARE(demo.exitCode(), 0);
+}
+
+void TestWindowsDemo::wrapperKeepsArgumentsAndExitCode_data()
+{
+    QTest::addColumn<QString>("command"); // after "--": cmd.exe echoes its text raw
+    QTest::addColumn<QString>("output");
+    QTest::addColumn<int>("exitCode");
+    QTest::newRow("quotes, blanks and backslashes reach the program as written")
+        << R"(cmd.exe /c echo "a  b" x\"y)"
+        << R"("a  b" x\"y)" << 0;
+    QTest::newRow("the program's exit code") << "cmd.exe /c exit 7"
+                                             << "" << 7;
+    QTest::newRow("Ctrl+C's exit code 0xC000013A") << "cmd.exe /c exit -1073741510"
+                                                   << "" << int(0xC000013AU);
+}
+
+void TestWindowsDemo::wrapperKeepsArgumentsAndExitCode()
+{
+    QFETCH(QString, command);
+    QFETCH(QString, output);
+    QFETCH(int, exitCode);
+    QProcess wrapper;
+    wrapper.setProgram(QStringLiteral(VELORAX_DEMO_PATH));
+    wrapper.setNativeArguments(QStringLiteral("--profile data -- ") + command);
+    wrapper.start();
+    QVERIFY(wrapper.waitForFinished(60000));
+    QCOMPARE(QString::fromLocal8Bit(wrapper.readAllStandardOutput()).trimmed(), output);
+    QCOMPARE(wrapper.exitCode(), exitCode);
 }
 
 QTEST_GUILESS_MAIN(TestWindowsDemo)
