@@ -1,7 +1,8 @@
 #!/bin/sh
 # Installs the NSIS installer of a Windows build silently under Wine (/S, per user, into a
 # fresh Wine prefix), checks the installed files and Start menu entries, runs the installed
-# program's --version and uninstalls again. Exits non-zero when anything is missing or wrong.
+# program's --version and --where (profiles beside the program) and uninstalls again, which
+# leaves the profiles. Exits non-zero when anything is missing or wrong.
 #
 # Usage: tools/windows/check-installer.sh [build-folder]     (default build-windows/)
 set -eu
@@ -46,8 +47,22 @@ case "$answer" in
 *) fail "--version did not print $version" ;;
 esac
 
+# The program's folder is the user's own: profiles live beside the program.
+where=$("$wine" "$installed/velorax-manager.exe" --where </dev/null 2>/dev/null | tr -d '\r')
+echo "check-installer: velorax-manager --where: $where"
+case "$where" in
+*'\Programs\Velorax Manager\ini') ;;
+*) fail "--where did not name the ini folder beside the program" ;;
+esac
+list=$("$wine" "$installed/velorax-manager.exe" --list </dev/null 2>/dev/null | tr -d '\r')
+case "$list" in
+*data*) ;;
+*) fail "--list did not show the default profile: $list" ;;
+esac
+
 "$wine" "$installed/uninstall.exe" /S </dev/null >/dev/null 2>&1 || fail "the uninstaller failed"
 "$wineserver" -w
 [ ! -e "$installed/velorax-manager.exe" ] || fail "the uninstaller left the program"
 [ ! -e "$menu/Velorax Manager.lnk" ] || fail "the uninstaller left the Start menu entry"
+[ -f "$installed/ini/data.ini" ] || fail "the uninstaller removed the user's profiles"
 echo "check-installer: uninstalled"
