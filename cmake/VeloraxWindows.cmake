@@ -54,8 +54,9 @@ function(velorax_install_windows_runtime)
     foreach(module Core Gui Widgets Network)
         install(FILES $<TARGET_FILE:Qt5::${module}> DESTINATION .)
     endforeach()
-    foreach(plugin QWindowsIntegrationPlugin QWindowsVistaStylePlugin QICOPlugin QJpegPlugin
-                   QGifPlugin)
+    # Commands draw their hidden window on the offscreen platform.
+    foreach(plugin QWindowsIntegrationPlugin QOffscreenIntegrationPlugin QWindowsVistaStylePlugin
+                   QICOPlugin QJpegPlugin QGifPlugin)
         if(TARGET Qt5::${plugin})
             get_target_property(type Qt5::${plugin} QT_PLUGIN_TYPE)
             install(FILES $<TARGET_FILE:Qt5::${plugin}> DESTINATION ${type})

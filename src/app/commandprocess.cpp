@@ -310,7 +310,12 @@ int runCommandLine(int argc, char **argv, const StartupHooks &hooks)
     for (int i = 1; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
 #endif
+#ifdef Q_OS_WIN
+    // As it is typed: without ".exe".
+    const QString programName = QFileInfo(QString::fromLocal8Bit(argv[0])).completeBaseName();
+#else
     const QString programName = QFileInfo(QString::fromLocal8Bit(argv[0])).fileName();
+#endif
     cli::ParseOutcome outcome =
         cli::parseCommandLine(arguments, programName, QDir::currentPath(), languageIndex);
     const int failureCode =

@@ -2,7 +2,7 @@
 # Installs the NSIS installer of a Windows build silently under Wine (/S, per user, into a
 # fresh Wine prefix), checks the installed files and Start menu entries, runs the installed
 # program's --version and --where (profiles beside the program) and uninstalls again, which
-# leaves the profiles. Exits non-zero when anything is missing or wrong.
+# leaves the profiles; then the portable zip's --where. Exits non-zero when anything is missing or wrong.
 #
 # Usage: tools/windows/check-installer.sh [build-folder]     (default build-windows/)
 set -eu
@@ -32,7 +32,7 @@ home="$WINEPREFIX/drive_c/users/$user"
 installed="$home/AppData/Local/Programs/Velorax Manager"
 menu="$home/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Velorax Manager"
 for file in velorax-manager.exe velorax-manager-demo.exe uninstall.exe Qt5Core.dll \
-    platforms/qwindows.dll libstdc++-6.dll README.txt; do
+    platforms/qwindows.dll platforms/qoffscreen.dll libstdc++-6.dll README.txt; do
     [ -f "$installed/$file" ] || fail "not installed: $file"
 done
 for entry in "Velorax Manager.lnk" "Velorax Manager Demo.lnk" "Uninstall Velorax Manager.lnk"; do
@@ -41,15 +41,15 @@ done
 echo "check-installer: installed per user in $installed"
 
 answer=$("$wine" "$installed/velorax-manager.exe" --version </dev/null 2>/dev/null | tr -d '\r')
-echo "check-installer: velorax-manager --version: $answer"
+printf 'check-installer: velorax-manager --version: %s\n' "$answer"
 case "$answer" in
-*"$version"*) ;;
+"velorax-manager $version"*) ;;
 *) fail "--version did not print $version" ;;
 esac
 
 # The program's folder is the user's own: profiles live beside the program.
 where=$("$wine" "$installed/velorax-manager.exe" --where </dev/null 2>/dev/null | tr -d '\r')
-echo "check-installer: velorax-manager --where: $where"
+printf 'check-installer: velorax-manager --where: %s\n' "$where"
 case "$where" in
 *'\Programs\Velorax Manager\ini') ;;
 *) fail "--where did not name the ini folder beside the program" ;;
@@ -66,3 +66,16 @@ esac
 [ ! -e "$menu/Velorax Manager.lnk" ] || fail "the uninstaller left the Start menu entry"
 [ -f "$installed/ini/data.ini" ] || fail "the uninstaller removed the user's profiles"
 echo "check-installer: uninstalled"
+
+# The portable zip: unpacked anywhere, it keeps its profiles in its own ini folder.
+set -- "$build"/package/velorax-manager-*-windows-x64.zip
+portable="$WINEPREFIX/drive_c/portable"
+mkdir -p "$portable"
+(cd "$portable" && cmake -E tar xf "$1") || fail "cannot unpack $1"
+program=$(ls -d "$portable"/velorax-manager-*/velorax-manager.exe)
+where=$("$wine" "$program" --where </dev/null 2>/dev/null | tr -d '\r')
+printf 'check-installer: portable --where: %s\n' "$where"
+case "$where" in
+'C:\portable\velorax-manager-'*'\ini') ;;
+*) fail "the portable copy does not keep its profiles beside the program" ;;
+esac
