@@ -305,15 +305,12 @@ int runCommandLine(int argc, char **argv, const StartupHooks &hooks)
     winconsole::attachParentConsole();
     // From the wide command line: every character, and split as the wrapper splits it.
     const QStringList arguments = wincmd::arguments(winconsole::commandLine());
+    // As it is typed: without ".exe".
+    const QString programName = QFileInfo(QString::fromLocal8Bit(argv[0])).completeBaseName();
 #else
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
-#endif
-#ifdef Q_OS_WIN
-    // As it is typed: without ".exe".
-    const QString programName = QFileInfo(QString::fromLocal8Bit(argv[0])).completeBaseName();
-#else
     const QString programName = QFileInfo(QString::fromLocal8Bit(argv[0])).fileName();
 #endif
     cli::ParseOutcome outcome =
