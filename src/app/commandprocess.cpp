@@ -33,6 +33,10 @@
 #ifdef Q_OS_UNIX
 #include <csignal>
 #endif
+#ifdef Q_OS_WIN
+#include "windowscommandline.h"
+#include "windowsconsole.h"
+#endif
 
 Q_LOGGING_CATEGORY(lcCommandProcess, "velorax.ui.commands.process")
 
@@ -51,10 +55,19 @@ constexpr int kLockPollMs = 100;
 // What a shell returns for a command it cannot start.
 constexpr int kNotStartedExitCode = 127;
 constexpr int kSignalExitBase = 128;
+#ifdef Q_OS_WIN
+// What a console program ended by Ctrl+C or Ctrl+Break exits with (STATUS_CONTROL_C_EXIT).
+constexpr int kControlCExitCode = int(0xC000013AU);
+#endif
 
 // Whether all of `text` reached the stream.
 bool print(std::FILE *stream, const QString &text)
 {
+#ifdef Q_OS_WIN
+    bool shown = false;
+    if (winconsole::writeIfConsole(stream, text, &shown))
+        return shown;
+#endif
     const QByteArray bytes = text.toLocal8Bit();
     errno = 0;
     const bool written = std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stream) ==
@@ -142,6 +155,10 @@ public:
 #ifdef Q_OS_UNIX
             if (child.state() == QProcess::Running)
                 ::kill(pid_t(child.processId()), signalNumber);
+#elif defined(Q_OS_WIN)
+            // A program on the same console got Ctrl+C itself; a window is asked to close.
+            if (child.state() == QProcess::Running)
+                child.terminate();
 #endif
         });
         if (!watch.install(false))
@@ -160,8 +177,12 @@ public:
                               QLatin1Char('\n'));
         else
             print(stderr, begun.err);
-        const int exitCode =
-            pendingSignal ? kSignalExitBase + pendingSignal : runProgram(child, request.program);
+#ifdef Q_OS_WIN
+        const int stoppedCode = kControlCExitCode;
+#else
+        const int stoppedCode = kSignalExitBase + pendingSignal;
+#endif
+        const int exitCode = pendingSignal ? stoppedCode : runProgram(child, request.program);
         if (hasRun(pid, started)) {
             const CommandResult ended =
                 execute(runRequest(cli::Command::EndRun, request, pid, started));
@@ -260,14 +281,21 @@ private:
         child.setProcessChannelMode(QProcess::ForwardedChannels);
         child.setInputChannelMode(QProcess::ForwardedInputChannel);
         child.setProgram(program.first());
+#ifdef Q_OS_WIN
+        // The arguments exactly as they were written, for programs that split their command
+        // line their own way.
+        child.setNativeArguments(
+            wincmd::trailingArgumentsText(winconsole::commandLine(), program.size()));
+#else
         child.setArguments(program.mid(1));
+#endif
         QEventLoop loop;
         QObject::connect(&child, qOverload<int, QProcess::ExitStatus>(&QProcess::finished), &loop,
                          &QEventLoop::quit);
         child.start();
         if (!child.waitForStarted(-1)) {
             const QString name = program.first();
-            const bool missing = name.contains(QLatin1Char('/'))
+            const bool missing = QDir::fromNativeSeparators(name).contains(QLatin1Char('/'))
                                      ? !QFileInfo::exists(name)
                                      : QStandardPaths::findExecutable(name).isEmpty();
             print(stderr, (missing ? messageText(language::CommandNotFoundMessage).arg(name)
@@ -278,9 +306,14 @@ private:
         }
         while (child.state() != QProcess::NotRunning)
             loop.exec();
+#ifdef Q_OS_WIN
+        // Windows has no signals: every exit code, 0xC000013A after Ctrl+C included, is passed on.
+        return child.exitCode();
+#else
         // A program ended by a signal reports it as a shell does: 128 + the signal's number.
         return child.exitStatus() == QProcess::NormalExit ? child.exitCode()
                                                           : kSignalExitBase + child.exitCode();
+#endif
     }
 
     const StartupHooks &m_hooks;
@@ -295,10 +328,19 @@ int runCommandLine(int argc, char **argv, const StartupHooks &hooks)
     // running window shows another.
     const int languageIndex = language::environmentLanguage();
     language::setMessageLanguage(languageIndex);
+#ifdef Q_OS_WIN
+    Q_UNUSED(argc);
+    winconsole::attachParentConsole();
+    // From the wide command line: every character, and split as the wrapper splits it.
+    const QStringList arguments = wincmd::arguments(winconsole::commandLine());
+    // As it is typed: without ".exe".
+    const QString programName = QFileInfo(QString::fromLocal8Bit(argv[0])).completeBaseName();
+#else
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
     const QString programName = QFileInfo(QString::fromLocal8Bit(argv[0])).fileName();
+#endif
     cli::ParseOutcome outcome =
         cli::parseCommandLine(arguments, programName, QDir::currentPath(), languageIndex);
     const int failureCode =

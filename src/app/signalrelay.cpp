@@ -97,6 +97,90 @@ void SignalRelay::drain()
     }
 }
 
+#elif defined(Q_OS_WIN)
+
+#include <QWinEventNotifier>
+
+#include <atomic>
+#include <csignal>
+#include <windows.h>
+
+// Windows has no SIGTERM; Ctrl+C and Ctrl+Break in the console (or GenerateConsoleCtrlEvent)
+// reach a handler that Windows runs on a thread of its own. It sets an event that a
+// QWinEventNotifier watches, and the relay hands SIGINT or SIGBREAK on in the event loop.
+struct SignalRelay::Installed
+{
+    HANDLE event = nullptr;
+    bool secondEndsProcess = false;
+    std::atomic<bool> seen{false};
+    std::atomic<unsigned> pending{0}; // bit 0: Ctrl+C, bit 1: Ctrl+Break
+    Installed *previous = nullptr;
+
+    ~Installed();
+};
+
+namespace {
+
+// The newest relay; lock-free, so the handler may read it.
+std::atomic<SignalRelay::Installed *> g_relay{nullptr};
+
+BOOL WINAPI relayConsoleEvent(DWORD type)
+{
+    const unsigned bit = type == CTRL_C_EVENT ? 1u : type == CTRL_BREAK_EVENT ? 2u : 0u;
+    SignalRelay::Installed *relay = g_relay.load();
+    if (!bit || !relay)
+        return FALSE; // the next handler, in the end the default one that ends the process
+    if (relay->secondEndsProcess && relay->seen.exchange(true))
+        return FALSE;
+    relay->pending.fetch_or(bit);
+    SetEvent(relay->event);
+    return TRUE;
+}
+
+} // namespace
+
+SignalRelay::Installed::~Installed()
+{
+    g_relay.store(previous);
+    CloseHandle(event);
+}
+
+SignalRelay::SignalRelay(std::function<void(int)> onSignal, QObject *parent)
+    : QObject(parent), m_onSignal(std::move(onSignal))
+{
+}
+
+SignalRelay::~SignalRelay() = default;
+
+bool SignalRelay::install(bool secondSignalEndsProcess)
+{
+    if (m_installed)
+        return true;
+    // Registered once; without a relay it passes every event on.
+    static const bool registered = SetConsoleCtrlHandler(relayConsoleEvent, TRUE) != FALSE;
+    if (!registered)
+        return false;
+    auto installed = std::make_unique<Installed>();
+    installed->event = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    if (!installed->event)
+        return false;
+    installed->secondEndsProcess = secondSignalEndsProcess;
+    auto *notifier = new QWinEventNotifier(installed->event, this);
+    connect(notifier, &QWinEventNotifier::activated, this, &SignalRelay::drain);
+    installed->previous = g_relay.exchange(installed.get());
+    m_installed = std::move(installed);
+    return true;
+}
+
+void SignalRelay::drain()
+{
+    const unsigned pending = m_installed->pending.exchange(0);
+    if (m_onSignal && (pending & 1u))
+        m_onSignal(SIGINT);
+    if (m_onSignal && (pending & 2u))
+        m_onSignal(SIGBREAK);
+}
+
 #else
 
 struct SignalRelay::Installed

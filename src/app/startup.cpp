@@ -8,6 +8,9 @@
 #include "signalrelay.h"
 #include "singleinstance.h"
 #include "widget.h"
+#ifdef Q_OS_WIN
+#include "windowsconsole.h"
+#endif
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -94,6 +97,9 @@ int runApplication(int argc, char **argv, const StartupHooks &hooks)
         QTextCodec::setCodecForLocale(QTextCodec::codecForName("UTF-8"));
 #ifdef Q_OS_UNIX
     settleRuntimeFolder();
+#endif
+#ifdef Q_OS_WIN
+    winconsole::logToRedirectedStandardError();
 #endif
     // Standard error is for warnings and a command's answer: debug and info lines only when
     // QT_LOGGING_RULES asks for them.

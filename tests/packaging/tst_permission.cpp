@@ -79,9 +79,14 @@ void TestPermission::noticeOnlyForAPermissionProblem()
         return;
     auto *notice = harness.widget()->findChild<QMessageBox *>(QStringLiteral("permissionNotice"));
     QVERIFY(notice->isVisible());
+#ifdef Q_OS_WIN
+    // Windows has no udev rule to install; the notice names the other programs instead.
+    QVERIFY2(!notice->text().contains(QLatin1String("rules")), qPrintable(notice->text()));
+#else
     QVERIFY2(notice->text().contains(QLatin1String("60-velorax-wheelbase.rules")) &&
                  notice->text().contains(advice),
              qPrintable(notice->text()));
+#endif
 
     // Further failed attempts, direct and on arrival, add no second notice, neither while the
     // first is open nor after the user closed it.

@@ -262,8 +262,13 @@ void TestProfileStore::folder()
         QVERIFY(QDir().mkdir(app + "/ini") && writeBytes(app + "/ini/data.ini", "x"));
     const QFile::Permissions full =
         QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
+#ifdef Q_OS_WIN
+    if (kind == "read-only")
+        QSKIP("a folder's read-only attribute does not stop new files on Windows");
+#else
     if (kind == "read-only" && ::geteuid() == 0)
         QSKIP("root writes into read-only folders");
+#endif
     if (kind == "read-only")
         QVERIFY(QFile::setPermissions(app + "/ini", full & ~QFileDevice::WriteOwner));
     const QString chosen = profiles::resolveProfileFolder(app, user);

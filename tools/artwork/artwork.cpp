@@ -55,6 +55,16 @@ QByteArray saveIcon()
     return encodeIco(images);
 }
 
+// The Windows program icon: the sizes Explorer, the taskbar and the title bar ask for.
+QByteArray windowsIcon()
+{
+    static const int sizes[] = {16, 20, 24, 32, 40, 48, 64, 256};
+    QVector<QImage> images;
+    for (int size : sizes)
+        images.append(renderApplicationIcon(size));
+    return encodeIco(images);
+}
+
 ArtworkFile image(const QString &name, std::function<QByteArray()> encode)
 {
     return {name, QStringLiteral("images"), true, std::move(encode)};
@@ -118,6 +128,7 @@ QVector<ArtworkFile> artworkCatalogue()
          [] { return applicationIconSvg(); }},
         {QStringLiteral("velorax-manager.png"), QStringLiteral("icons"), false,
          [] { return png(renderApplicationIcon(256)); }},
+        {QStringLiteral("velorax-manager.ico"), QStringLiteral("icons"), false, windowsIcon},
     };
     return files;
 }
