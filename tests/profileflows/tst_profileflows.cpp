@@ -385,7 +385,10 @@ void TestProfileFlows::saveAs()
         m_h->child<QSlider>(kSliderKeys[i].slider)->setValue(kSliderKeys[i].minimum + 11 + i);
     m_h->child<QComboBox>("colorComboBox")->setCurrentIndex(2);
     m_h->child<QComboBox>("colorComboBox_2")->setCurrentIndex(0);
-    m_h->child<SwitchButton>("SwitchHelp")->setChecked(true);
+    // The switch, never laid out, takes a request a moment later.
+    auto *help = m_h->child<SwitchButton>("SwitchHelp");
+    help->setChecked(true);
+    QTRY_VERIFY(help->isChecked());
     for (const QString &edit : edits)
         typeInto(*m_h, qPrintable(edit.section('=', 0, 0)), edit.section('=', 1));
     // A new profile starts from the folder's default profile, not the shipped one.
