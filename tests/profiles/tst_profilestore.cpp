@@ -344,10 +344,16 @@ void TestProfileStore::snapshotOrder()
 int qsettingsWriter(const QString &path, int rounds)
 {
     for (int i = 0; i < rounds; ++i) {
-        QSettings settings(path, QSettings::IniFormat);
-        settings.setValue("Counter/B", settings.value("Counter/B").toInt() + 1);
-        settings.sync();
-        if (settings.status() != QSettings::NoError)
+        // On Windows a file the other process is replacing at that moment cannot be opened:
+        // QSettings then writes nothing and says so, and the round is tried again.
+        QSettings::Status status = QSettings::AccessError;
+        for (int tries = 0; status == QSettings::AccessError && tries < 100; ++tries) {
+            QSettings settings(path, QSettings::IniFormat);
+            settings.setValue("Counter/B", settings.value("Counter/B").toInt() + 1);
+            settings.sync();
+            status = settings.status();
+        }
+        if (status != QSettings::NoError)
             return 1;
         if (i == 0)
             std::fputs("begun\n", stdout), std::fflush(stdout);
