@@ -29,11 +29,16 @@ void TestWinHid::opensReadsAndCloses()
 {
     QFETCH(int, productId);
     device::WinHidPlatform platform;
+    // Wine's bus driver lists its devices a moment after the prefix has started.
+    const auto find = [&] {
+        for (const device::HidInterfaceInfo &info : platform.enumerate())
+            if (info.vendorId == 0x845E && info.productId == productId)
+                return info.path;
+        return std::string();
+    };
     std::string path;
-    for (const device::HidInterfaceInfo &info : platform.enumerate())
-        if (info.vendorId == 0x845E && info.productId == productId)
-            path = info.path;
-    QVERIFY2(!path.empty(), "Wine's virtual HID interface was not listed");
+    QTRY_VERIFY2_WITH_TIMEOUT(!(path = find()).empty(),
+                              "Wine's virtual HID interface was not listed", 60000);
 
     for (int round = 0; round < 2; ++round) { // the second round opens what the first closed
         auto writer = platform.openForWriting(path);
