@@ -37,10 +37,12 @@ void TestWinHid::opensReadsAndCloses()
         return std::string();
     };
     std::string path;
+    qInfo("listing the HID interfaces");
     QTRY_VERIFY2_WITH_TIMEOUT(!(path = find()).empty(),
                               "Wine's virtual HID interface was not listed", 60000);
 
     for (int round = 0; round < 2; ++round) { // the second round opens what the first closed
+        qInfo("round %d: opening %s", round + 1, path.c_str());
         auto writer = platform.openForWriting(path);
         QVERIFY2(writer, platform.lastErrorText().c_str());
         QVERIFY(writer.channel->featureReportLength() < 4096);
@@ -48,6 +50,7 @@ void TestWinHid::opensReadsAndCloses()
         QVERIFY2(reader, platform.lastErrorText().c_str());
 
         // Nobody moves the virtual mouse or types: the read waits until it is cancelled.
+        qInfo("round %d: reading until the read is cancelled", round + 1);
         std::uint8_t report[64] = {};
         const auto started = std::chrono::steady_clock::now();
         std::thread timeout([&reader] {
