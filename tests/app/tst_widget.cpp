@@ -13,10 +13,11 @@ namespace {
 
 const QByteArray kReadRequest = QByteArray::fromHex("800301");
 
-// The window's timer of `intervalMs` (read-back 100 ms, live display 50 ms, lamps 1000 ms).
+// The timer of `intervalMs` of the window or its session (read-back 100 ms, live display 50 ms,
+// lamps 1000 ms).
 QTimer *timer(QWidget *window, int intervalMs)
 {
-    for (QTimer *t : window->findChildren<QTimer *>(QString(), Qt::FindDirectChildrenOnly)) {
+    for (QTimer *t : window->findChildren<QTimer *>()) {
         if (t->interval() == intervalMs)
             return t;
     }
@@ -128,8 +129,8 @@ void TestWidget::reportFilingStartsTheReadBackTimer()
     for (const char *row : {"01-", "8003+", "42-", "8001+"}) {
         const QByteArray report =
             QByteArray::fromHex(QByteArray(row).chopped(1)).leftJustified(20, '\0');
-        QCoreApplication::postEvent(w, new USBEvent(report));
-        QCoreApplication::sendPostedEvents(w);
+        QCoreApplication::postEvent(w->session(), new USBEvent(report));
+        QCoreApplication::sendPostedEvents(w->session());
         QVERIFY2(readBack->isActive() == (row[qstrlen(row) - 1] == '+'), row);
         readBack->stop();
     }

@@ -63,7 +63,7 @@ void perform(WidgetHarness &h, const QString &kind)
         fireSendTimers(h);
     } else if (kind == QLatin1String("factory reset")) {
         h.child<QAbstractButton>("tbt_original_state")->click();
-        QVERIFY(readUntil(h, [w] { return w->baseSettingsKnown(); }));
+        QVERIFY(readUntil(h, [w] { return w->session()->baseSettingsKnown(); }));
     } else if (kind == QLatin1String("store")) {
         h.child<QAbstractButton>("tbt_savedata")->click();
     }
