@@ -214,6 +214,7 @@ private:
     void noteUserChange(protocol::ParameterGroup group);
     void noteSent(protocol::ParameterGroup group, const protocol::ParameterValues &values);
     void showValues(const protocol::ParameterValues &values, quint32 parameters);
+    void commitProfile(const protocol::ParameterValues &values, bool sendNow = false);
 
     device::HidPlatform &m_platform;
     std::shared_ptr<device::HidReadChannel> m_readHandle;

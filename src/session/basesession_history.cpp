@@ -167,6 +167,11 @@ QString BaseSession::saveSnapshot(const QString &reason, const protocol::Paramet
 
 void BaseSession::loadValues(const protocol::ParameterValues &values)
 {
+    commitProfile(values);
+}
+
+void BaseSession::commitProfile(const protocol::ParameterValues &values, bool sendNow)
+{
     // One user action: its sends merge into one history step.
     const QScopedValueRollback<bool> loading(m_loadingProfile, true);
     const int origin = ++m_changeOrigins;
@@ -186,12 +191,14 @@ void BaseSession::loadValues(const protocol::ParameterValues &values)
         commit(info.parameter, info.range.bounded(value));
         emit committedValueChanged(info.parameter, m_committed.value(info.parameter));
     }
-    // Each group with a changed value goes out as a slider move would: the settings half a
-    // second later, a choice at once.
     const quint32 changed = m_unsentGroups;
     m_unsentGroups |= unsentBefore;
+    // At once, every group in report order; or each group with a changed value as a slider
+    // move would send it: the settings half a second later, a choice at once.
     for (const protocol::ParameterGroup group : kGroups) {
-        if (changed & (1u << static_cast<int>(group)))
+        if (sendNow)
+            sendGroup(group);
+        else if (changed & (1u << static_cast<int>(group)))
             scheduleSend(group);
     }
 }
@@ -201,9 +208,7 @@ bool BaseSession::sendSettings(const protocol::ParameterValues &values)
     if (!baseSettingsKnown())
         return false;
     sendPendingChanges();
-    loadValues(values);
-    for (const protocol::ParameterGroup group : kGroups)
-        sendGroup(group);
+    commitProfile(values, true);
     return (m_baseHasMask & kAllParameterBits) == kAllParameterBits && m_baseHas == values;
 }
 
@@ -213,10 +218,7 @@ bool BaseSession::applyProfile(const protocol::ParameterValues &values)
         return false;
     sendPendingChanges();
     saveSnapshot(QStringLiteral("before profile load"));
-    loadValues(values);
-    // Out at once, not after the send delay.
-    for (const protocol::ParameterGroup group : kGroups)
-        sendGroup(group);
+    commitProfile(values, true);
     return true;
 }
 

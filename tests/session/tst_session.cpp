@@ -3,6 +3,7 @@
 // "sent ..." checks the reports the base took since the last check.
 #include "basesession.h"
 #include "parameterbits.h"
+#include "parameterprofile.h"
 #include "parameters.h"
 #include "platform.h"
 #include "profilefolder.h"
@@ -38,7 +39,8 @@ const Row kRows[] = {
     {"pending changes go out before a store, in report order",
      {"read back", "clear", "set GameDamper 7", "set WheelSpring 11", "store",
       "sent 80 01 84 03 00 32 01 0B 14 1E 28 | 80 02 64 07 63 BD 64 C8 00 00 00 | "
-      "80 03 00 24 00 00 00 00 00 00 00"}},
+      "80 03 00 24 00 00 00 00 00 00 00",
+      "snapshot before-store WheelSpring 11 GameDamper 7"}},
     {"enter sends unarmed groups at once; centre carries its command once",
      {"read back", "clear", "enter", "sent " + QString(kMachine) + " | " + kGame, "centre",
       "sent 80 01 84 03 2D 32 01 0A 14 1E 28", "centre", "sent 80 01 84 03 2D 32 01 0A 14 1E 28"}},
@@ -65,7 +67,11 @@ const Row kRows[] = {
      {"read back", "firmware 4999", "ask", "down", "notices FirmwareTooOld", "poll", "down",
       "unplug", "plug", "up"}},
     {"a whole profile is not sent before the base's settings are known",
-     {"apply refused", "sent " + QString(kRead)}},
+     {"whole profile refused", "sent " + QString(kRead), "snapshot none"}},
+    {"a whole profile goes out at once, after a snapshot of what the base had",
+     {"read back", "clear", "apply Angle 540 Response 1", "snapshot before-profile-load",
+      "sent 80 01 1C 02 00 32 01 0A 14 1E 28 | " + QString(kGame) +
+          " | 80 04 01 00 01 00 00 00 00 00 00"}},
 };
 
 class Harness
@@ -108,6 +114,43 @@ public:
     }
 
     void perform(const QString &step);
+
+private:
+    // Exactly one snapshot, named by `reason` ("before-store"), holding `values`; or none.
+    void checkSnapshot(QString reason, const protocol::ParameterValues &values)
+    {
+        const QStringList names = profiles::listSnapshots(m_profiles.path());
+        QCOMPARE(names.size(), reason == "none" ? 0 : 1);
+        if (names.isEmpty())
+            return;
+        QVERIFY2(names.first().endsWith(reason.replace('-', ' ') + ".ini"), qPrintable(names[0]));
+        const profiles::CheckedProfile snapshot = profiles::checkProfile(
+            profiles::historyFolder(m_profiles.path()) + '/' + names.first());
+        QVERIFY(snapshot.values == values);
+    }
+    static protocol::ParameterValues valuesOf(const sim::Settings &b)
+    {
+        using P = protocol::Parameter;
+        const std::pair<P, int> fields[] = {{P::Angle, b.angle},
+                                            {P::TotalForce, b.totalForce},
+                                            {P::WheelSpring, b.wheelSpring},
+                                            {P::WheelDamper, b.wheelDamper},
+                                            {P::WheelSpeed, b.wheelSpeed},
+                                            {P::WheelFriction, b.wheelFriction},
+                                            {P::FilterFrequency, b.filterFrequency},
+                                            {P::GameSpring, b.gameSpring},
+                                            {P::GameDamper, b.gameDamper},
+                                            {P::GameInertia, b.gameInertia},
+                                            {P::GameFriction, b.gameFriction},
+                                            {P::ConstantForce, b.constantForce},
+                                            {P::PeriodForce, b.periodForce},
+                                            {P::Suspension, b.suspension},
+                                            {P::Response, b.response}};
+        protocol::ParameterValues values;
+        for (const auto &[parameter, value] : fields)
+            values.setValue(parameter, value);
+        return values;
+    }
 
 private:
     QStringList takeSent()
@@ -200,11 +243,19 @@ void Harness::perform(const QString &step)
         QMetaObject::invokeMethod(s.findChild<QTimer *>("factoryResetTimeout"), "timeout");
     } else if (verb == "steps") {
         QCOMPARE(m_steps.size(), words.at(1).toInt());
-    } else if (verb == "load") {
+    } else if (verb == "load" || verb == "apply" || verb == "snapshot") {
+        // The base's values with those the step names changed.
         protocol::ParameterValues values = s.baseHasSettings();
-        for (int at = 1; at + 1 < words.size(); at += 2)
+        if (verb == "snapshot")
+            values = valuesOf(kKnown);
+        for (int at = 1 + (verb == "snapshot"); at + 1 < words.size(); at += 2)
             values.setValue(parameterNamed(words.at(at)), words.at(at + 1).toInt());
-        s.loadValues(values);
+        if (verb == "load")
+            s.loadValues(values);
+        else if (verb == "apply")
+            QVERIFY(s.applyProfile(values));
+        else
+            checkSnapshot(words.at(1), values);
     } else if (step == "undo") {
         s.applyHistoryStep(m_steps.last(), kAllParameterBits);
     } else if (verb == "firmware") {
@@ -217,7 +268,7 @@ void Harness::perform(const QString &step)
         s.reconcileLink();
     } else if (step == "unplug" || step == "plug") {
         step == "plug" ? m_base->plug() : m_base->unplug();
-    } else if (step == "apply refused") {
+    } else if (step == "whole profile refused") {
         QVERIFY(!s.applyProfile(s.committedValues()));
     } else {
         QFAIL(qPrintable("unknown step: " + step));
