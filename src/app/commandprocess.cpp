@@ -117,6 +117,10 @@ std::unique_ptr<QTemporaryFile> keepStandardInput(QString *error)
     return file;
 }
 
+// How long after a report arrives a command's session takes what came (the window's shows it
+// at its own pace).
+constexpr int kCommandReadBackMs = 5;
+
 class CommandProcess
 {
 public:
@@ -249,6 +253,8 @@ private:
         ensureBeforeWindow();
         session::BaseSession baseSession(device::platform());
         baseSession.setReasonWording(&language::snapshotReason);
+        // A command waits for the base's answer, which arrives as one burst: no display to pace.
+        baseSession.setReadBackDelay(kCommandReadBackMs);
         baseSession.start();
         CommandResult result = runHere(&baseSession, request, &guard);
         guard.setRequestHandler(nullptr);

@@ -203,6 +203,18 @@ void CommandRunner::status()
         finishNoBase();
         return;
     }
+    // The status report follows the settings; it is waited for once (as the settings are).
+    if (!state.reported && !m_statusAwaited) {
+        m_statusAwaited = true;
+        m_settingsWait =
+            connect(m_session.data(), &session::BaseSession::statusReported, this, [this] {
+                disconnect(m_settingsWait);
+                m_settingsTimeout.stop();
+                status();
+            });
+        m_settingsTimeout.start(kSettingsTimeoutMs);
+        return;
+    }
     if (m_request.json) {
         const QJsonObject json{
             {QStringLiteral("linked"), true},

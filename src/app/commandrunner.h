@@ -89,7 +89,8 @@ private:
     QTimer m_settingsTimeout;
     QMetaObject::Connection m_settingsWait;
     bool m_recover = false; // wrapper runs that died are finished first
-    QString m_notes;        // what that said, for standard error
+    bool m_statusAwaited = false;
+    QString m_notes; // what that said, for standard error
     bool m_finished = false;
 };
 

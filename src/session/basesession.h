@@ -108,6 +108,9 @@ public:
     // Compares the link with what is plugged in now, as arrivals and removals would have: runs
     // when notifications were lost or cannot be had, and while a present base cannot be opened.
     Q_INVOKABLE void reconcileLink();
+    // How long after a report arrives the reports filed meanwhile are taken in one pass
+    // (100 ms unless set).
+    void setReadBackDelay(int milliseconds);
     // Takes the reports filed since the last pass, in a fixed order (the read-back timer's slot).
     void readBackPass();
 

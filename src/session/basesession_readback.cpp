@@ -14,6 +14,11 @@ Q_LOGGING_CATEGORY(lcReadBack, "velorax.session.readback")
 
 namespace session {
 
+void BaseSession::setReadBackDelay(int milliseconds)
+{
+    m_readBackTimer->setInterval(milliseconds);
+}
+
 void BaseSession::readBackPass()
 {
     if (m_inReadBackPass) {

@@ -8,6 +8,7 @@
 #include "platform.h"
 #include "profilefolder.h"
 #include "simplatform.h"
+#include "usbthread.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -29,7 +30,14 @@ struct Row
 };
 
 const Row kRows[] = {
-    {"start-up asks once and echoes nothing", {"read back", "sent " + QString(kRead)}},
+    {"start-up asks once and echoes nothing; one reader runs",
+     {"read back", "sent " + QString(kRead), "readers 1"}},
+    {"without a base the reader waits idle and nothing is sent",
+     {"unplugged at start", "readers 1", "down", "sent ", "unplug", "readers 1"}},
+    {"another product of the same maker is never opened, its removal leaves the link alone",
+     {"unplugged at start", "another product at start", "unplug the other", "plug the other",
+      "down", "plug", "up", "unplug the other", "up", "sent " + QString(kRead),
+      "the other got nothing", "unplug", "down", "readers 0"}},
     {"a value set before the read-back is held back, then sent with the base's others",
      {"set WheelFriction 41", "schedule", "timers fire", "sent " + QString(kRead), "read back",
       "sent 80 01 84 03 00 32 01 0A 14 1E 29"}},
@@ -103,7 +111,6 @@ public:
                                  m_origins << origin;
                              }
                          });
-        m_session->start();
     }
     ~Harness()
     {
@@ -128,29 +135,6 @@ private:
             profiles::historyFolder(m_profiles.path()) + '/' + names.first());
         QVERIFY(snapshot.values == values);
     }
-    static protocol::ParameterValues valuesOf(const sim::Settings &b)
-    {
-        using P = protocol::Parameter;
-        const std::pair<P, int> fields[] = {{P::Angle, b.angle},
-                                            {P::TotalForce, b.totalForce},
-                                            {P::WheelSpring, b.wheelSpring},
-                                            {P::WheelDamper, b.wheelDamper},
-                                            {P::WheelSpeed, b.wheelSpeed},
-                                            {P::WheelFriction, b.wheelFriction},
-                                            {P::FilterFrequency, b.filterFrequency},
-                                            {P::GameSpring, b.gameSpring},
-                                            {P::GameDamper, b.gameDamper},
-                                            {P::GameInertia, b.gameInertia},
-                                            {P::GameFriction, b.gameFriction},
-                                            {P::ConstantForce, b.constantForce},
-                                            {P::PeriodForce, b.periodForce},
-                                            {P::Suspension, b.suspension},
-                                            {P::Response, b.response}};
-        protocol::ParameterValues values;
-        for (const auto &[parameter, value] : fields)
-            values.setValue(parameter, value);
-        return values;
-    }
 
 private:
     QStringList takeSent()
@@ -173,15 +157,33 @@ private:
     sim::SimPlatform *m_platform = nullptr;
     std::shared_ptr<sim::SimWheelBase> m_base;
     std::unique_ptr<session::BaseSession> m_session;
+    std::shared_ptr<sim::SimWheelBase> m_decoy;
+    bool m_started = false;
     int m_seen = 0;
     QList<int> m_notices;
     QStringList m_refusals;
     QList<protocol::ParameterValues> m_steps;
     QList<int> m_origins;
+    protocol::ParameterValues m_known;
 };
 
 void Harness::perform(const QString &step)
 {
+    if (step == "unplugged at start") {
+        m_base->unplug();
+        return;
+    }
+    if (step == "another product at start") {
+        sim::SimConfig config;
+        config.productId = 0x1234;
+        config.path = sim::simDevicePath(0x0483, 0x1234, 1);
+        m_decoy = m_platform->addDevice(config);
+        return;
+    }
+    if (!m_started) {
+        m_started = true;
+        m_session->start();
+    }
     const QStringList words = step.split(' ');
     const QString verb = words.first();
     session::BaseSession &s = *m_session;
@@ -192,6 +194,8 @@ void Harness::perform(const QString &step)
         QSignalSpy read(&s, &session::BaseSession::baseSettingsRead);
         s.readBaseSettings();
         QVERIFY(waitFor([&] { return !read.isEmpty(); }));
+        if (m_known.value(protocol::Parameter::Angle) == 0)
+            m_known = s.baseSettings(); // the base's values before any step changed them
     } else if (verb == "sent") {
         QCOMPARE(takeSent().join(" | "), step.mid(5).trimmed());
     } else if (step == "clear") {
@@ -247,7 +251,7 @@ void Harness::perform(const QString &step)
         // The base's values with those the step names changed.
         protocol::ParameterValues values = s.baseHasSettings();
         if (verb == "snapshot")
-            values = valuesOf(kKnown);
+            values = m_known;
         for (int at = 1 + (verb == "snapshot"); at + 1 < words.size(); at += 2)
             values.setValue(parameterNamed(words.at(at)), words.at(at + 1).toInt());
         if (verb == "load")
@@ -268,6 +272,13 @@ void Harness::perform(const QString &step)
         s.reconcileLink();
     } else if (step == "unplug" || step == "plug") {
         step == "plug" ? m_base->plug() : m_base->unplug();
+    } else if (step == "unplug the other" || step == "plug the other") {
+        step == "plug the other" ? m_decoy->plug() : m_decoy->unplug();
+        QCoreApplication::processEvents(); // delivers the hot-plug notices
+    } else if (step == "the other got nothing") {
+        QVERIFY(m_decoy->featureLog().isEmpty());
+    } else if (verb == "readers") {
+        QVERIFY(waitFor([&] { return USBThread::runningCount() == words.at(1).toInt(); }));
     } else if (step == "whole profile refused") {
         QVERIFY(!s.applyProfile(s.committedValues()));
     } else {
