@@ -127,7 +127,6 @@ private:
     void setHeaderLamps(const char *style, bool linkLampsOnly);
     void showPilotLamps(int statusCode);
     void showButtonLeds(quint64 buttons);
-    void applyEditionStyles();
     // widget_binding.cpp: controls bound to parameters
     void bindPairs();
     void bindChoices();
@@ -149,9 +148,6 @@ private:
                          const protocol::ParameterValues &after, quint32 parameters, int origin);
     void applyHistoryStep(const protocol::ParameterValues &values,
                           const protocol::ParameterValues &from, quint32 parameters, bool undone);
-    QString historyNoteText(const protocol::ParameterValues &values,
-                            const protocol::ParameterValues &from, quint32 parameters,
-                            bool undone) const;
     void showHistoryNote(const QString &text);
     // widget_profiles.cpp
     QString profileFolder() const;
