@@ -4,7 +4,7 @@
 #include "ui_widget.h"
 #include "widget.h"
 
-#include "indicators.h"
+#include "indicatorlooks.h"
 #include "languagetable.h"
 #include "reports.h"
 #include "usbevent.h"
@@ -71,7 +71,7 @@ int Widget::OpenUSBHandle()
         m_ledTimer->start();
         return 0;
     }
-    setHeaderLamps(protocol::LinkLampOffStyle, true);
+    setHeaderLamps(form::LinkLampOffStyle, true);
     if (m_baseUnopened)
         notifyOpenProblem(problem);
     return -1;
@@ -210,17 +210,17 @@ void Widget::slot_CloseUSBthread()
     // Every lamp of the connection sequence goes grey, wherever it stood,
     // and the next link plays it from its first step.
     m_connectionStep = 0;
-    setHeaderLamps(protocol::HeaderLampOffStyle, false);
-    setHeaderLamps(protocol::LinkLampOffStyle, true);
+    setHeaderLamps(form::HeaderLampOffStyle, false);
+    setHeaderLamps(form::LinkLampOffStyle, true);
     ui->label_16->setText(tr("0"));
     ui->label_33->setText(tr("0"));
     for (auto *gauge : {ui->progressBar, ui->progressBar_2, ui->progressBar_3, ui->progressBar_4,
                         ui->progressBar_5, ui->progressBar_6})
         gauge->setValue(0);
-    const QString greyLed = tr(protocol::buttonLedStyle(false));
+    const QString greyLed = tr(form::buttonLedStyle(false));
     for (QLabel *led : qAsConst(m_buttonLeds))
         led->setStyleSheet(greyLed);
-    const QString greyLamp = tr(protocol::pilotLampStyle(protocol::PilotLook::Grey));
+    const QString greyLamp = tr(form::pilotLampStyle(protocol::PilotLook::Grey));
     for (QLabel *lamp : qAsConst(m_pilotLamps))
         lamp->setStyleSheet(greyLamp);
     // The live display starts from scratch on the next connection.

@@ -4,7 +4,7 @@
 #include "ui_widget.h"
 #include "widget.h"
 
-#include "indicators.h"
+#include "indicatorlooks.h"
 #include "languagetable.h"
 #include "parameterbits.h"
 #include "parameters.h"
@@ -220,7 +220,7 @@ int Widget::sendFeature(const QByteArray &report)
     const int result = SendDataToUsb(report);
     if (result == 1) {
         if (m_refusedInARow >= kRefusalsBeforeNotice)
-            setHeaderLamps(protocol::LinkLampConnectedStyle, true);
+            setHeaderLamps(form::LinkLampConnectedStyle, true);
         m_refusedInARow = 0;
     } else if (result == 0) {
         // The transfer is over, refused: the next send is tried again rather
@@ -230,7 +230,7 @@ int Widget::sendFeature(const QByteArray &report)
         qCWarning(lcFlows) << "the base refused" << report.left(4).toHex(' ') << "-"
                            << m_refusedInARow << "in a row";
         if (m_refusedInARow >= kRefusalsBeforeNotice) {
-            setHeaderLamps(protocol::LinkLampFaultStyle, true);
+            setHeaderLamps(form::LinkLampFaultStyle, true);
             if (!m_refusalNoticeShown) {
                 m_refusalNoticeShown = true;
                 showNotice("refusalNotice",
@@ -646,8 +646,8 @@ void Widget::showButtonLeds(quint64 buttons)
     const quint64 changed = m_buttonsShown ? (buttons ^ m_shownButtons) : ~quint64(0);
     if (changed == 0)
         return;
-    const QString on = tr(protocol::ButtonLedOnStyle);
-    const QString off = tr(protocol::ButtonLedOffStyle);
+    const QString on = tr(form::ButtonLedOnStyle);
+    const QString off = tr(form::ButtonLedOffStyle);
     const int count = std::min(int(m_buttonLeds.size()), protocol::ButtonCount);
     for (int k = 0; k < count; ++k) {
         if ((changed >> k) & 1u)
@@ -672,7 +672,7 @@ void Widget::showPilotLamps(int statusCode)
     for (int j = 0; j < count; ++j) {
         const std::size_t at = std::size_t(j);
         if (!known || looks[at] != before[at])
-            m_pilotLamps.at(j)->setStyleSheet(tr(protocol::pilotLampStyle(looks[at])));
+            m_pilotLamps.at(j)->setStyleSheet(tr(form::pilotLampStyle(looks[at])));
     }
     m_shownStatusCode = shown;
 }
@@ -680,7 +680,7 @@ void Widget::showPilotLamps(int statusCode)
 void Widget::setHeaderLamps(const char *style, bool linkLampsOnly)
 {
     const QString sheet = tr(style);
-    for (const protocol::HeaderLampGroupInfo &group : protocol::headerLampGroups()) {
+    for (const form::HeaderLampGroupInfo &group : form::headerLampGroups()) {
         if (linkLampsOnly && group.group != protocol::HeaderLampGroup::Link)
             continue;
         for (const char *name : group.lamps) {
@@ -695,9 +695,9 @@ void Widget::usbStatuLedShow()
     const std::optional<protocol::ConnectionStep> step = protocol::connectionStep(m_connectionStep);
     if (!step)
         return;
-    for (const protocol::HeaderLampGroupInfo &group : protocol::headerLampGroups()) {
+    for (const form::HeaderLampGroupInfo &group : form::headerLampGroups()) {
         const QString style =
-            tr(protocol::headerLampStyle(protocol::headerLampLook(*step, group.group)));
+            tr(form::headerLampStyle(protocol::headerLampLook(*step, group.group)));
         for (const char *name : group.lamps) {
             auto *lamp = findChild<QLabel *>(QLatin1String(name));
             if (lamp && lamp->styleSheet() != style)

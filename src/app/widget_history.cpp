@@ -5,6 +5,7 @@
 #include "ui_widget.h"
 #include "widget.h"
 
+#include "formcatalogue.h"
 #include "languagetable.h"
 #include "parameterbits.h"
 #include "parameterprofile.h"
@@ -292,7 +293,8 @@ QString Widget::historyNoteText(const protocol::ParameterValues &values,
     const auto shown = [&](const protocol::ParameterInfo &info, int value) {
         const QStringList items =
             info.group == protocol::ParameterGroup::Choice
-                ? language::comboItems(QLatin1String(info.controls.combo), languageIndex)
+                ? language::comboItems(QLatin1String(form::controls(info.parameter).combo),
+                                       languageIndex)
                 : QStringList();
         return value >= 0 && value < items.size() ? items.at(value) : QString::number(value);
     };
@@ -302,8 +304,9 @@ QString Widget::historyNoteText(const protocol::ParameterValues &values,
         const int before = from.value(info.parameter);
         if ((parameters & parameterBit(info.parameter)) && to != before)
             changes << QStringLiteral("%1 %2 \u2192 %3")
-                           .arg(language::controlText(QLatin1String(info.controls.label),
-                                                      languageIndex),
+                           .arg(language::controlText(
+                                    QLatin1String(form::controls(info.parameter).label),
+                                    languageIndex),
                                 shown(info, before), shown(info, to));
     }
     const language::Message &message = undone ? language::UndoneMessage : language::RedoneMessage;
@@ -339,9 +342,10 @@ bool Widget::canShow(const protocol::ParameterInfo &info, int value) const
 {
     // Sliders clamp; a selector keeps its choice for an index it does not have, so that no
     // undefined mode is shown, stored or sent.
+    const form::Controls &controls = form::controls(info.parameter);
     if (info.group != protocol::ParameterGroup::Choice)
-        return findChild<QSlider *>(QLatin1String(info.controls.slider)) != nullptr;
-    const auto *combo = findChild<QComboBox *>(QLatin1String(info.controls.combo));
+        return findChild<QSlider *>(QLatin1String(controls.slider)) != nullptr;
+    const auto *combo = findChild<QComboBox *>(QLatin1String(controls.combo));
     return combo && value >= 0 && value < combo->count();
 }
 
