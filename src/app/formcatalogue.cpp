@@ -43,8 +43,8 @@ constexpr std::array<ParameterForm, protocol::ParameterCount> Forms = {{
     {P::PeriodForce,
      {"label_19", "SliderGamesSinOne", "lineGamesSinOne", nullptr, "labelGamesJump_2"},
      5, 200, false},
-    {P::Suspension, {"label_14", nullptr, nullptr, "colorComboBox", nullptr}, 0, 0, false},
-    {P::Response, {"label_63", nullptr, nullptr, "colorComboBox_2", nullptr}, 0, 0, false},
+    {P::Suspension, {"label_14", nullptr, nullptr, SuspensionCombo, nullptr}, 0, 0, false},
+    {P::Response, {"label_63", nullptr, nullptr, ResponseCombo, nullptr}, 0, 0, false},
 }};
 // clang-format on
 

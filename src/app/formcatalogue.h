@@ -17,6 +17,10 @@
 
 namespace form {
 
+// The two choice combos; their items are keyed by these names in the language table.
+constexpr const char *SuspensionCombo = "colorComboBox";
+constexpr const char *ResponseCombo = "colorComboBox_2";
+
 // Object names in the form; nullptr where the parameter has no such control.
 struct Controls
 {

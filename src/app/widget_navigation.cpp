@@ -245,8 +245,8 @@ void Widget::Init_installEventFilter()
 {
     // The parameter controls come from the catalogue by name: the filter is installed while
     // the window is being built, before the control lists exist.
-    QStringList names{QStringLiteral("CB_ReadFile"), QLatin1String(language::SuspensionCombo),
-                      QLatin1String(language::ResponseCombo)};
+    QStringList names{QStringLiteral("CB_ReadFile"), QLatin1String(form::SuspensionCombo),
+                      QLatin1String(form::ResponseCombo)};
     names << form::machineSliderNames() << form::machineLineEditNames()
           << form::gameLineEditNamesInSendOrder() << form::gameSliderNamesInSendOrder();
     for (const QString &name : qAsConst(names)) {

@@ -80,9 +80,10 @@ CATALOGUE, CALIBRATION_RANGE = read_catalogue()
 def read_language_table(folder=APP_DIR):
     """Chinese texts of the window's language table by control (a list: combo items).
 
-    Also the maker's name and contact address, under their constant names.
+    Also the maker's name and contact address, under their constant names (the
+    combos' names are the form catalogue's).
     """
-    header = _read(folder, "languagetable.h")
+    header = _read(folder, "formcatalogue.h", "languagetable.h")
     table = _read(folder, "languagetable.cpp")
     constants = dict(re.findall(r'constexpr const char \*(\w+) = "([^"]*)";', header))
     texts = {}
