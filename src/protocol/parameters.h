@@ -163,7 +163,8 @@ struct AxisInfo
 const std::array<AxisInfo, AxisCount> &axisTable();
 
 constexpr IntRange AxisValueRange{0, 4095};
-constexpr IntRange CalibrationLimitRange{0, 4095};
+// The calibration limits of an axis are axis values.
+constexpr IntRange CalibrationLimitRange = AxisValueRange;
 
 constexpr int WheelPositionByte = 1; // 16-bit unsigned, 32767 is the centre
 constexpr int FirstButtonByte = 12;  // button k is bit (7 - k % 8) of byte 12 + k / 8

@@ -41,7 +41,8 @@ def _read(folder, *names):
 
 
 def read_catalogue(protocol=PROTOCOL_DIR, app=APP_DIR):
-    """Slider rows of the catalogue by slider name: (min, max, page step, value).
+    """The slider rows by slider name, (min, max, page step, value), and the
+    axis and calibration-limit ranges.
 
     Reads each parameter's range, and the named ranges (Percent,
     CalibrationLimitRange, ...), from parameters.h and .cpp; the slider names,
@@ -51,6 +52,8 @@ def read_catalogue(protocol=PROTOCOL_DIR, app=APP_DIR):
     text = _read(protocol, "parameters.h", "parameters.cpp")
     named = {m.group(1): (int(m.group(2)), int(m.group(3))) for m in
              re.finditer(r"constexpr IntRange (\w+)\{(-?\d+), (-?\d+)\};", text)}
+    for m in re.finditer(r"constexpr IntRange (\w+) = (\w+);", text):
+        named[m.group(1)] = named[m.group(2)]
 
     def bounds(token):
         if token in named:
@@ -69,12 +72,12 @@ def read_catalogue(protocol=PROTOCOL_DIR, app=APP_DIR):
         rows[m.group(2)] = ranges[m.group(1)] + (int(m.group(3)), int(m.group(4)))
     for m in re.finditer(unbound, form):
         rows[m.group(1)] = ranges[m.group(2)] + (int(m.group(3)), int(m.group(4)))
-    if not rows or "CalibrationLimitRange" not in named:
+    if not rows or "CalibrationLimitRange" not in named or "AxisValueRange" not in named:
         sys.exit("formgen: cannot read the catalogues in %s and %s" % (protocol, app))
-    return rows, named["CalibrationLimitRange"]
+    return rows, named["AxisValueRange"], named["CalibrationLimitRange"]
 
 
-CATALOGUE, CALIBRATION_RANGE = read_catalogue()
+CATALOGUE, AXIS_RANGE, CALIBRATION_RANGE = read_catalogue()
 
 
 def read_language_table(folder=APP_DIR):
@@ -688,8 +691,8 @@ def build_page1(f, stack):
     for i, (name, (x, y)) in enumerate(zip(GAUGE_NAMES, GAUGE_POSITIONS)):
         g = f.widget(page, "GaugeSimple", name, (x, y, 231, 201))
         if i == 0:
-            p_double(g, "minValue", 0, stdset=False)
-        p_double(g, "maxValue", 4095, stdset=False)
+            p_double(g, "minValue", AXIS_RANGE[0], stdset=False)
+        p_double(g, "maxValue", AXIS_RANGE[1], stdset=False)
         p_number(g, "scaleMajor", 5, stdset=False)
         p_color(g, "usedColor", 46, 189, 231)
         p_color(g, "freeColor", 57, 65, 68)
