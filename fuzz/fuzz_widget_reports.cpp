@@ -1,5 +1,5 @@
 // Sequences of input reports through the real window: each report is posted
-// as a USBEvent to a Widget connected to the simulated wheel base (which sends
+// as a USBEvent to the session of a Widget connected to the simulated wheel base (which sends
 // nothing on its own), and the read-back and live passes run over what was
 // filed. Whatever the reports hold, the window neither crashes nor runs more
 // than one reader, its axis gauges stay within their ranges and nothing it
@@ -77,8 +77,8 @@ void replug()
 
 void post(const QByteArray &bytes)
 {
-    QCoreApplication::postEvent(s_widget, new USBEvent(bytes));
-    QCoreApplication::sendPostedEvents(s_widget, USBEvent::kType);
+    QCoreApplication::postEvent(s_widget->session(), new USBEvent(bytes));
+    QCoreApplication::sendPostedEvents(s_widget->session(), USBEvent::kType);
 }
 
 QList<GaugeSimple *> s_axisGauges;

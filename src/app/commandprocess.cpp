@@ -1,17 +1,18 @@
 #include "commandprocess.h"
 
+#include "basesession.h"
 #include "commandline.h"
 #include "commandrunner.h"
 #include "languagetable.h"
+#include "platform.h"
 #include "profilefolder.h"
 #include "profilestore.h"
 #include "runjournal.h"
 #include "signalrelay.h"
 #include "singleinstance.h"
 #include "startup.h"
-#include "widget.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -116,6 +117,10 @@ std::unique_ptr<QTemporaryFile> keepStandardInput(QString *error)
     return file;
 }
 
+// How long after a report arrives a command's session takes what came (the window's shows it
+// at its own pace).
+constexpr int kCommandReadBackMs = 5;
+
 class CommandProcess
 {
 public:
@@ -132,11 +137,11 @@ public:
         for (;;) {
             SingleInstanceGuard guard(QStringLiteral("VELORAX_MANAGER"));
             if (!guard.isRunning())
-                return runWithOwnWindow(guard, request);
+                return runWithOwnSession(guard, request);
             if (std::optional<CommandResult> result = relay(guard, request))
                 return *result;
             if (guard.waitForLock(kLockPollMs))
-                return runWithOwnWindow(guard, request);
+                return runWithOwnSession(guard, request);
             if (waited.elapsed() >= kBusyWaitMs)
                 return {cli::ExitFailed, QString(),
                         messageText(language::RelayFailedMessage) + QLatin1Char('\n')};
@@ -241,24 +246,25 @@ private:
         return CommandResult::fromJson(QJsonDocument::fromJson(*reply).object());
     }
 
-    // This process holds the lock: a hidden window opens the base, and a command another
-    // process sends meanwhile is served as well before the window goes.
-    CommandResult runWithOwnWindow(SingleInstanceGuard &guard, const CommandRequest &request)
+    // This process holds the lock: a session of its own opens the base, and a command another
+    // process sends meanwhile is served as well before the session goes.
+    CommandResult runWithOwnSession(SingleInstanceGuard &guard, const CommandRequest &request)
     {
         ensureBeforeWindow();
-        Widget window;
-        const QLocale locale;
-        window.Slot_FilterVersionColtrol(locale.language());
-        window.Get_LacaelLanuage(locale.language());
-        CommandResult result = runHere(&window, request, &guard);
+        session::BaseSession baseSession(device::platform());
+        baseSession.setReasonWording(&language::snapshotReason);
+        // A command waits for the base's answer, which arrives as one burst: no display to pace.
+        baseSession.setReadBackDelay(kCommandReadBackMs);
+        baseSession.start();
+        CommandResult result = runHere(&baseSession, request, &guard);
         guard.setRequestHandler(nullptr);
         return result;
     }
 
-    static CommandResult runHere(Widget *window, const CommandRequest &request,
+    static CommandResult runHere(session::BaseSession *baseSession, const CommandRequest &request,
                                  SingleInstanceGuard *guard = nullptr)
     {
-        cli::CommandHost host(window);
+        cli::CommandHost host(baseSession);
         if (guard)
             guard->setRequestHandler(
                 [&host](const QByteArray &bytes, const SingleInstanceGuard::Reply &reply) {
@@ -349,16 +355,12 @@ int runCommandLine(int argc, char **argv, const StartupHooks &hooks)
         return printResult({outcome.exitCode, outcome.out, outcome.err}, failureCode);
 
     // Qt sees none of the arguments (they may belong to the wrapped program), and a command
-    // shows nothing and needs no display: the hidden window draws off screen whatever
-    // QT_QPA_PLATFORM says (with xcb and no display Qt would abort).
-    char platformOption[] = "-platform";
-    char offscreen[] = "offscreen";
-    char *qtArgv[] = {argv[0], platformOption, offscreen, nullptr};
-    int qtArgc = 3;
-    QApplication application(qtArgc, qtArgv);
+    // shows nothing: no platform plugin is loaded, whatever QT_QPA_PLATFORM and DISPLAY say.
+    char *qtArgv[] = {argv[0], nullptr};
+    int qtArgc = 1;
+    QCoreApplication application(qtArgc, qtArgv);
     QCoreApplication::setApplicationName(QStringLiteral("velorax-manager"));
     QCoreApplication::setOrganizationName(QStringLiteral("Velorax"));
-    QApplication::setQuitOnLastWindowClosed(false);
     // As the window does: the program's path decoded with the system's codec, then UTF-8.
     QCoreApplication::applicationFilePath();
     QTextCodec::setCodecForLocale(QTextCodec::codecForName("UTF-8"));

@@ -1,5 +1,6 @@
 #include "commandrunner.h"
 
+#include "basesession.h"
 #include "indicatorlooks.h"
 #include "languagetable.h"
 #include "parameterprofile.h"
@@ -8,7 +9,6 @@
 #include "profilestore.h"
 #include "runjournal.h"
 #include "runleases.h"
-#include "widget.h"
 
 #include <QDir>
 #include <QFile>
@@ -66,8 +66,9 @@ QByteArray profileText(const protocol::ParameterValues &values)
 
 // ---- CommandRunner ------------------------------------------------------------------------------
 
-CommandRunner::CommandRunner(Widget *window, CommandRequest request, QObject *parent)
-    : QObject(parent), m_window(window), m_request(std::move(request))
+CommandRunner::CommandRunner(session::BaseSession *baseSession, CommandRequest request,
+                             QObject *parent)
+    : QObject(parent), m_session(baseSession), m_request(std::move(request))
 {
     m_settingsTimeout.setSingleShot(true);
     connect(&m_settingsTimeout, &QTimer::timeout, this, &CommandRunner::onSettingsTimeout);
@@ -79,12 +80,12 @@ void CommandRunner::start()
     const language::MessageLanguageScope scope(m_request.language);
     // Every start of the tool finishes the wrapper runs that died; that needs the base.
     m_recover = m_request.command == Command::Recover ||
-                (m_window && profiles::hasEndedRuns(profiles::profileFolder()));
-    if (!m_request.needsBase() && (!m_recover || !m_window || !m_window->deviceFound())) {
+                (m_session && profiles::hasEndedRuns(profiles::profileFolder()));
+    if (!m_request.needsBase() && (!m_recover || !m_session || !m_session->linked())) {
         act();
         return;
     }
-    if (!m_window || !m_window->deviceFound()) {
+    if (!m_session || !m_session->linked()) {
         // Runs that died wait for a base; the answer says so.
         if (m_recover)
             m_notes = runs::recover(nullptr).notes;
@@ -98,21 +99,21 @@ void CommandRunner::start()
                           m_request.command == Command::BeginRun ||
                           m_request.command == Command::EndRun;
     if (restores)
-        m_window->sendPendingChanges();
+        m_session->sendPendingChanges();
     whenSettingsKnown(restores || m_request.command == Command::Read ||
                       m_request.command == Command::Save || m_request.command == Command::Diff);
 }
 
 void CommandRunner::whenSettingsKnown(bool fresh)
 {
-    if (!fresh && m_window->baseSettingsKnown()) {
+    if (!fresh && m_session->baseSettingsKnown()) {
         act();
         return;
     }
-    m_settingsWait =
-        connect(m_window.data(), &Widget::baseSettingsRead, this, &CommandRunner::onSettingsRead);
+    m_settingsWait = connect(m_session.data(), &session::BaseSession::baseSettingsRead, this,
+                             &CommandRunner::onSettingsRead);
     m_settingsTimeout.start(kSettingsTimeoutMs);
-    m_window->readBaseSettings();
+    m_session->readBaseSettings();
 }
 
 void CommandRunner::onSettingsRead()
@@ -138,11 +139,11 @@ void CommandRunner::act()
 {
     const language::MessageLanguageScope scope(m_request.language);
     if (m_recover || m_request.command == Command::Recover) {
-        const bool linked = m_window && m_window->deviceFound() && m_window->baseSettingsKnown();
-        m_notes = runs::recover(linked ? m_window.data() : nullptr).notes;
+        const bool linked = m_session && m_session->linked() && m_session->baseSettingsKnown();
+        m_notes = runs::recover(linked ? m_session.data() : nullptr).notes;
         m_recover = false;
     }
-    if (m_request.needsBase() && (!m_window || !m_window->deviceFound())) {
+    if (m_request.needsBase() && (!m_session || !m_session->linked())) {
         finishNoBase();
         return;
     }
@@ -199,9 +200,21 @@ void CommandRunner::list()
 
 void CommandRunner::status()
 {
-    const Widget::BaseStatus state = m_window->baseStatus();
+    const session::BaseStatus state = m_session->status();
     if (!state.linked) {
         finishNoBase();
+        return;
+    }
+    // The status report follows the settings; it is waited for once (as the settings are).
+    if (!state.reported && !m_statusAwaited) {
+        m_statusAwaited = true;
+        m_settingsWait =
+            connect(m_session.data(), &session::BaseSession::statusReported, this, [this] {
+                disconnect(m_settingsWait);
+                m_settingsTimeout.stop();
+                status();
+            });
+        m_settingsTimeout.start(kSettingsTimeoutMs);
         return;
     }
     if (m_request.json) {
@@ -228,7 +241,7 @@ void CommandRunner::status()
 
 void CommandRunner::read()
 {
-    const QByteArray text = profileText(m_window->baseSettings());
+    const QByteArray text = profileText(m_session->baseSettings());
     if (m_request.file.isEmpty() || m_request.file == QLatin1String(kStandardStream)) {
         // Text on standard output has "\n" line ends; the C library adds what the platform
         // wants. Files keep the profile format.
@@ -258,7 +271,7 @@ void CommandRunner::save()
 bool CommandRunner::writeProfile(const QString &path)
 {
     QString reason;
-    if (profiles::writeFileAtomically(path, profileText(m_window->baseSettings()), true, &reason))
+    if (profiles::writeFileAtomically(path, profileText(m_session->baseSettings()), true, &reason))
         return true;
     finish(
         ExitFailed, QString(),
@@ -273,9 +286,15 @@ void CommandRunner::apply()
         finish(ExitFailed, QString(), profile.notFound);
         return;
     }
-    QString error;
-    if (!m_window->applyProfileFile(profile.path, &error)) {
-        finish(ExitFailed, QString(), profile.shown(error));
+    // Refused whole, or not sent before the base's settings are known.
+    const profiles::CheckedProfile checked = profiles::checkProfile(profile.path);
+    if (checked.verdict != profiles::ProfileVerdict::Loadable) {
+        finish(ExitFailed, QString(),
+               profile.shown(language::profileRefusalText(checked, profile.path)));
+        return;
+    }
+    if (!m_session->applyProfile(checked.values)) {
+        finish(ExitFailed, QString(), messageText(language::BaseSettingsUnknownMessage));
         return;
     }
     finish(ExitDone, messageText(language::ProfileAppliedMessage).arg(profile.name));
@@ -285,7 +304,7 @@ void CommandRunner::run()
 {
     runs::Outcome outcome;
     if (m_request.command == Command::EndRun) {
-        outcome = runs::end(*m_window, m_request.runPid, m_request.runStarted);
+        outcome = runs::end(*m_session, m_request.runPid, m_request.runStarted);
     } else {
         const Located profile = locate(m_request.profile);
         if (!profile.found) {
@@ -295,8 +314,8 @@ void CommandRunner::run()
         // Named as the user named it.
         const QString shownName =
             m_request.profile == QLatin1String(kStandardStream) ? profile.name : m_request.profile;
-        outcome =
-            runs::begin(*m_window, profile.path, shownName, m_request.runPid, m_request.runStarted);
+        outcome = runs::begin(*m_session, profile.path, shownName, m_request.runPid,
+                              m_request.runStarted);
         outcome.message = profile.shown(outcome.message);
     }
     m_notes += outcome.notes;
@@ -308,11 +327,10 @@ void CommandRunner::run()
 
 void CommandRunner::store()
 {
-    QString error;
-    if (m_window->storeBaseSettings(&error))
+    if (m_session->store())
         finish(ExitDone, messageText(language::SettingsStoredMessage));
     else
-        finish(ExitFailed, QString(), error);
+        finish(ExitFailed, QString(), messageText(language::BaseRequestFailedMessage));
 }
 
 void CommandRunner::diff()
@@ -321,7 +339,7 @@ void CommandRunner::diff()
     for (int i = 0; i < 2; ++i) {
         const QString operand = m_request.diffOperands.at(i);
         if (operand == QLatin1String(kBaseOperand)) {
-            sides[i] = m_window->baseSettings();
+            sides[i] = m_session->baseSettings();
             continue;
         }
         const Located profile = locate(operand);
@@ -407,7 +425,10 @@ void CommandRunner::finish(int exitCode, const QString &out, const QString &err)
 
 // ---- CommandHost --------------------------------------------------------------------------------
 
-CommandHost::CommandHost(Widget *window, QObject *parent) : QObject(parent), m_window(window) {}
+CommandHost::CommandHost(session::BaseSession *baseSession, QObject *parent)
+    : QObject(parent), m_session(baseSession)
+{
+}
 
 void CommandHost::submit(const CommandRequest &request, Done done)
 {
@@ -446,7 +467,7 @@ void CommandHost::startNext()
     }
     m_running = true;
     Job job = m_queue.dequeue();
-    auto *runner = new CommandRunner(m_window.data(), job.request, this);
+    auto *runner = new CommandRunner(m_session.data(), job.request, this);
     connect(runner, &CommandRunner::finished, this,
             [this, runner, done = std::move(job.done)](const CommandResult &result) {
                 runner->deleteLater();

@@ -16,7 +16,9 @@
 
 #include <functional>
 
-class Widget;
+namespace session {
+class BaseSession;
+}
 
 namespace protocol {
 class ParameterValues;
@@ -47,7 +49,8 @@ public:
     static constexpr int kSettingsTimeoutMs = 3000;
 
     // `window` may be null for commands that need no base.
-    CommandRunner(Widget *window, CommandRequest request, QObject *parent = nullptr);
+    CommandRunner(session::BaseSession *baseSession, CommandRequest request,
+                  QObject *parent = nullptr);
     void start();
 
 signals:
@@ -80,13 +83,14 @@ private:
     QString profileFolder() const;
     int failureCode() const;
 
-    QPointer<Widget> m_window;
+    QPointer<session::BaseSession> m_session;
     CommandRequest m_request;
     CommandResult m_result;
     QTimer m_settingsTimeout;
     QMetaObject::Connection m_settingsWait;
     bool m_recover = false; // wrapper runs that died are finished first
-    QString m_notes;        // what that said, for standard error
+    bool m_statusAwaited = false;
+    QString m_notes; // what that said, for standard error
     bool m_finished = false;
 };
 
@@ -98,7 +102,7 @@ class CommandHost : public QObject
 public:
     using Done = std::function<void(const CommandResult &)>;
 
-    explicit CommandHost(Widget *window, QObject *parent = nullptr);
+    explicit CommandHost(session::BaseSession *baseSession, QObject *parent = nullptr);
 
     void submit(const CommandRequest &request, Done done);
     // A request from the channel, as SingleInstanceGuard::setRequestHandler hands it over.
@@ -117,7 +121,7 @@ private:
     };
     void startNext();
 
-    QPointer<Widget> m_window;
+    QPointer<session::BaseSession> m_session;
     QQueue<Job> m_queue;
     bool m_running = false;
 };

@@ -1,10 +1,10 @@
 #include "runleases.h"
 
+#include "basesession.h"
 #include "languagetable.h"
 #include "parameterprofile.h"
 #include "profilefolder.h"
 #include "runjournal.h"
-#include "widget.h"
 
 #include <QDir>
 #include <QLoggingCategory>
@@ -57,7 +57,7 @@ Outcome lockFailed()
 // Ends run `index` against `current`, what the base has: the newest run's end sends the profile
 // of the run before it, or the restore point when it was the last, after keeping a change the
 // user made meanwhile as a snapshot. False (the journal unchanged) when that failed.
-bool finishRun(Widget &window, QVector<RunLease> &runs, int index,
+bool finishRun(session::BaseSession &window, QVector<RunLease> &runs, int index,
                protocol::ParameterValues &current, Outcome *outcome)
 {
     const RunLease lease = runs.at(index);
@@ -89,8 +89,8 @@ bool finishRun(Widget &window, QVector<RunLease> &runs, int index,
 
 } // namespace
 
-Outcome begin(Widget &window, const QString &path, const QString &shownName, qint64 pid,
-              qint64 started)
+Outcome begin(session::BaseSession &window, const QString &path, const QString &shownName,
+              qint64 pid, qint64 started)
 {
     const profiles::CheckedProfile profile = profiles::checkProfile(path);
     if (profile.verdict != profiles::ProfileVerdict::Loadable)
@@ -142,7 +142,7 @@ Outcome begin(Widget &window, const QString &path, const QString &shownName, qin
     return outcome;
 }
 
-Outcome end(Widget &window, qint64 pid, qint64 started)
+Outcome end(session::BaseSession &window, qint64 pid, qint64 started)
 {
     const profiles::FolderLock lock(profiles::profileFolder());
     if (!lock.isLocked())
@@ -156,14 +156,14 @@ Outcome end(Widget &window, qint64 pid, qint64 started)
     return outcome;
 }
 
-Outcome recover(Widget *window)
+Outcome recover(session::BaseSession *window)
 {
     Outcome outcome;
     const profiles::FolderLock lock(profiles::profileFolder());
     if (!lock.isLocked())
         return lockFailed();
     QVector<RunLease> runs = profiles::readRuns(profiles::profileFolder());
-    const bool linked = window && window->deviceFound() && window->baseSettingsKnown();
+    const bool linked = window && window->linked() && window->baseSettingsKnown();
     protocol::ParameterValues current =
         linked ? window->baseHasSettings() : protocol::ParameterValues();
     bool changed = false;

@@ -8,7 +8,9 @@
 
 #include <QString>
 
-class Widget;
+namespace session {
+class BaseSession;
+}
 
 namespace runs {
 
@@ -22,12 +24,12 @@ struct Outcome
 // Records a run of process `pid` (started at `started`) and sends the profile at `path`; the
 // settings the window read back are the restore point when no other run is going. `shownName`
 // names the profile in messages. A wrapper that asks again (its answer was lost) keeps its run.
-Outcome begin(Widget &window, const QString &path, const QString &shownName, qint64 pid,
-              qint64 started);
+Outcome begin(session::BaseSession &window, const QString &path, const QString &shownName,
+              qint64 pid, qint64 started);
 // Ends the run of process `pid`; nothing to do when it has none.
-Outcome end(Widget &window, qint64 pid, qint64 started);
+Outcome end(session::BaseSession &window, qint64 pid, qint64 started);
 // Finishes the runs whose wrapper is gone; without a base (`window` null or unlinked) it only
 // says that they wait for one.
-Outcome recover(Widget *window);
+Outcome recover(session::BaseSession *window);
 
 } // namespace runs

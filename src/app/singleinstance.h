@@ -12,7 +12,7 @@
 
 class QLocalServer;
 class QLocalSocket;
-class QWidget;
+#include <QWidget>
 
 // Keeps one copy of the tool per user. The first copy holds a lock file and
 // listens on a local socket; later copies find the lock taken and may send the

@@ -163,14 +163,14 @@ int runApplication(int argc, char **argv, const StartupHooks &hooks)
         QObject::connect(guard.get(), &SingleInstanceGuard::messageReceived,
                          hooks.onInstanceMessage);
     // Commands from other processes go through this window; they do not raise it.
-    auto commandHost = std::make_unique<cli::CommandHost>(window.get());
+    auto commandHost = std::make_unique<cli::CommandHost>(window->session());
     guard->setRequestHandler([host = commandHost.get()](const QByteArray &request,
                                                         const SingleInstanceGuard::Reply &reply) {
         host->handleChannelRequest(request, reply);
     });
     // Runs of the --profile wrapper that died are finished once the base's settings are known,
     // and the window says so.
-    QObject::connect(window.get(), &Widget::baseSettingsRead, commandHost.get(),
+    QObject::connect(window->session(), &session::BaseSession::baseSettingsRead, commandHost.get(),
                      [host = commandHost.get(), shown = window.get()] {
                          if (!host->isIdle() || !profiles::hasEndedRuns(profiles::profileFolder()))
                              return;

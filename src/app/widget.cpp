@@ -1,4 +1,4 @@
-// Assembly of the main window: construction order, keys and shutdown.
+// Assembly of the main window: construction order, the session's signals, keys and shutdown.
 
 #include "widget.h"
 #include "ui_widget.h"
@@ -6,12 +6,11 @@
 #include "formcatalogue.h"
 #include "helptext.h"
 #include "inifile.h"
+#include "languagetable.h"
 #include "parameters.h"
 #include "platform.h"
 #include "rangevalidator.h"
-#include "reports.h"
 #include "txtfile.h"
-#include "usbthread.h"
 #include "velorax_resources.h"
 
 #include <QApplication>
@@ -29,9 +28,7 @@ Q_LOGGING_CATEGORY(lcUi, "velorax.ui")
 namespace {
 
 constexpr int kLedTimerMs = 1000;
-constexpr int kReadBackTimerMs = 100;
 constexpr int kLiveStatusTimerMs = 50;
-constexpr int kSendDebounceMs = 500;
 
 QTimer *makeTimer(QObject *parent, int intervalMs)
 {
@@ -43,14 +40,14 @@ QTimer *makeTimer(QObject *parent, int intervalMs)
 } // namespace
 
 Widget::Widget(QWidget *parent)
-    : QWidget(parent), ui(new Ui::Widget), m_platform(device::platform())
+    : QWidget(parent), ui(new Ui::Widget),
+      m_session(new session::BaseSession(device::platform(), this))
 {
     veloraxInitResources();
     ui->setupUi(this);
     Init_installEventFilter();
     setUpHistory();
-    connect(this, &Widget::ServoVersion, this, &Widget::slot_VersionCheck);
-    m_productIdText = QStringLiteral("0") + QString::number(m_productId, 16);
+    m_session->setReasonWording(&language::snapshotReason);
 
     m_translator = new QTranslator(this);
     QCoreApplication::installTranslator(m_translator);
@@ -86,39 +83,24 @@ Widget::Widget(QWidget *parent)
 
     m_ledTimer = makeTimer(this, kLedTimerMs);
     connect(m_ledTimer, &QTimer::timeout, this, &Widget::usbStatuLedShow);
+    m_liveStatusTimer = makeTimer(this, kLiveStatusTimerMs);
+    connect(m_liveStatusTimer, &QTimer::timeout, this, &Widget::ReadBufferToZreoOneReport);
 
-    OpenUSBHandle();
-    USBRegistration();
     ListOfSliderAndLine();
     ProgressToLinedata();
-    for (FiledReport &filed : m_filed)
-        filed.arrived = false;
-
-    startReader();
-
-    m_readBackTimer = makeTimer(this, kReadBackTimerMs);
-    connect(m_readBackTimer, &QTimer::timeout, this, &Widget::ReadReportBufferToSetGames);
-    m_liveStatusTimer = makeTimer(this, kLiveStatusTimerMs);
-    // Without a base there is no live report to show; the arrival starts the
-    // timer, so an idle window does not wake 20 times a second for nothing.
-    if (m_deviceFound)
-        m_liveStatusTimer->start();
-    connect(m_liveStatusTimer, &QTimer::timeout, this, &Widget::ReadBufferToZreoOneReport);
-    m_machineSendTimer = makeTimer(this, kSendDebounceMs);
-    // A coarse timer may fire up to 5 % (25 ms) off; the debounced send is
-    // due 500 ms after the last change, within a few milliseconds.
-    m_machineSendTimer->setTimerType(Qt::PreciseTimer);
-    connect(m_machineSendTimer, &QTimer::timeout, this, &Widget::SetSendMachineryData);
-    m_gameSendTimer = makeTimer(this, kSendDebounceMs);
-    m_gameSendTimer->setTimerType(Qt::PreciseTimer);
-    connect(m_gameSendTimer, &QTimer::timeout, this, &Widget::SetSendGamesData);
+    connectSession();
+    connectButtons();
+    std::uintptr_t nativeWindow = 0;
+#ifdef Q_OS_WIN
+    nativeWindow = static_cast<std::uintptr_t>(winId());
+#endif
+    m_session->start(nativeWindow);
 
     // However the event loop ends (a quit signal included), what is pending goes out first.
-    connect(qApp, &QCoreApplication::aboutToQuit, this, &Widget::sendPendingChanges);
+    connect(qApp, &QCoreApplication::aboutToQuit, m_session,
+            &session::BaseSession::sendPendingChanges);
 
     ui->ForceFeedback->hide();
-    m_readRequestByte = protocol::ReadRequestValue;
-    ReadOrSaveValue();
     ui->frame_16->hide();
     ui->labelJump_2->hide();
     ui->tBtn_ReadFile->hide();
@@ -147,10 +129,10 @@ Widget::Widget(QWidget *parent)
 
 Widget::~Widget()
 {
-    // The reader must have ended before the window and the thread object go. Validators,
-    // timers, the translator and the file helpers are children and go with the window;
-    // the generated form holder is no QObject.
-    stopReader();
+    // The session (a child) ends its reader before the window goes; the generated form holder
+    // is no QObject.
+    delete m_session;
+    m_session = nullptr;
     delete ui;
 }
 
@@ -158,9 +140,7 @@ void Widget::keyPressEvent(QKeyEvent *event)
 {
     switch (event->key()) {
     case Qt::Key_Escape:
-        sendPendingChanges();
-        closeReadHandle();
-        QCoreApplication::quit();
+        Slot_CloseApplication();
         break;
     case Qt::Key_Return:
     case Qt::Key_Enter:
@@ -173,12 +153,10 @@ void Widget::keyPressEvent(QKeyEvent *event)
     }
 }
 
-void Widget::Slot_CloseApplication()
+bool Widget::nativeEvent(const QByteArray &eventType, void *message, long *result)
 {
-    // What is pending reaches the base before the link closes. Closing the read handle first
-    // lets the reader end; the event loop then returns 0 and the window is torn down in order
-    // instead of being abandoned.
-    sendPendingChanges();
-    closeReadHandle();
-    QCoreApplication::exit(0);
+    Q_UNUSED(result);
+    if (eventType == "windows_generic_MSG")
+        m_session->handleNativeMessage(message);
+    return false;
 }

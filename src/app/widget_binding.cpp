@@ -1,5 +1,5 @@
-// Slider and field binding: the ordered control lists, the slider <-> line edit
-// pairs with their send-group arming, the Enter acknowledgement on a field and
+// Controls bound to parameters: the ordered control lists, the slider <-> field pairs and
+// the selectors, what counts as the user's commitment, the Enter acknowledgement on a field and
 // the steering gauge's scale.
 
 #include "ui_widget.h"
@@ -7,23 +7,19 @@
 
 #include "formcatalogue.h"
 #include "indicatorlooks.h"
-#include "parameterbits.h"
 #include "parameters.h"
 #include "rangevalidator.h"
 #include "reports.h"
 
 #include <QComboBox>
 #include <QLineEdit>
-#include <QLocale>
 #include <QLoggingCategory>
-#include <QMessageBox>
 #include <QScopedValueRollback>
 #include <QSlider>
 #include <QStackedWidget>
 #include <QTimer>
 
 #include <algorithm>
-#include <cmath>
 #include <optional>
 
 Q_LOGGING_CATEGORY(lcBinding, "velorax.ui.binding")
@@ -74,14 +70,6 @@ std::optional<int> typedNumber(const QLineEdit *edit, const QString &text)
 
 } // namespace
 
-protocol::Parameter Widget::parameterAt(SendGroup group, int position)
-{
-    const QVector<const protocol::ParameterInfo *> parameters =
-        group == SendGroup::Machine ? protocol::machineParameters()
-                                    : protocol::gameParametersInSendOrder();
-    return parameters.at(position)->parameter;
-}
-
 void Widget::ListOfSliderAndLine()
 {
     m_machineSliders = controlsNamed<QSlider>(this, form::machineSliderNames());
@@ -97,8 +85,9 @@ void Widget::ListOfSliderAndLine()
         led->setStyleSheet(ledOff);
     // The live display leaves the LEDs alone while their page is hidden.
     connect(ui->stackedWidget, &QStackedWidget::currentChanged, this, [this] {
-        const std::optional<protocol::LiveReport> live = protocol::decodeLive(m_liveReport);
-        if (live && m_liveStatusTimer && m_liveStatusTimer->isActive())
+        const std::optional<protocol::LiveReport> live =
+            protocol::decodeLive(m_session->liveReport());
+        if (live && m_liveStatusTimer->isActive())
             showButtonLeds(live->buttons);
     });
 
@@ -108,49 +97,11 @@ void Widget::ListOfSliderAndLine()
 
 void Widget::ProgressToLinedata()
 {
-    // Each pair is bound by position; the handlers run at once, on the GUI
-    // thread, with the sending control as context. Each field starts with its
-    // slider's value.
-    const auto bindGroup = [this](SendGroup group, const QList<QSlider *> &sliders,
-                                  const QList<QLineEdit *> &edits) {
-        const int count = std::min(sliders.size(), edits.size());
-        for (int i = 0; i < count; ++i) {
-            QSlider *slider = sliders.at(i);
-            QLineEdit *edit = edits.at(i);
-            edit->setText(QString::number(slider->value()));
-            connect(slider, &QSlider::valueChanged, slider,
-                    [this, group, i](int value) { onSliderValueChanged(group, i, value); });
-            connect(edit, &QLineEdit::textChanged, edit,
-                    [this, group, i](const QString &text) { onFieldTextChanged(group, i, text); });
-            connect(edit, &QLineEdit::returnPressed, this, &Widget::Slot_SetLabelStyle);
-        }
-    };
-    bindGroup(SendGroup::Machine, m_machineSliders, m_machineEdits);
-    bindGroup(SendGroup::Game, m_gameSlidersSendOrder, m_gameEditsSendOrder);
-    // Until the base is read, the committed values are what the form starts with; none of
-    // them is sent before the base's own are known.
-    m_committedValues = form::startValues();
-
-    // A choice made while combo sends are armed is the user's: committed, then sent.
-    for (const protocol::ParameterInfo *info : protocol::choiceParameters()) {
-        auto *combo = findChild<QComboBox *>(QLatin1String(form::controls(info->parameter).combo));
-        const protocol::Parameter parameter = info->parameter;
-        connect(combo, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
-                [this, parameter](int index) {
-                    // No selection is no choice.
-                    if (index < 0 || !m_comboSendArmed || m_applyingBaseValues ||
-                        m_showingCommitted)
-                        return;
-                    noteValueSet(parameter);
-                    commit(parameter, index);
-                });
-        connect(combo, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
-                &Widget::EightZeroZeroFour);
-    }
+    bindPairs();
+    bindChoices();
     connect(ui->comboBox, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
             &Widget::SetWidgetLanguage);
-    // After the pair binding: an Angle change updates its field and timer
-    // first, then rescales the gauge.
+    // After the pair binding: an Angle change updates its field first, then rescales the gauge.
     connect(ui->SliderStreeingAngle, &QSlider::valueChanged, this, &Widget::SetGaugeArcRanges);
 
     for (QToolButton *close : {ui->toolButton_2, ui->toolButton_12, ui->toolButton_14})
@@ -159,64 +110,82 @@ void Widget::ProgressToLinedata()
         connect(minimise, &QToolButton::released, this, &Widget::showMinimized);
 }
 
-QTimer *Widget::sendTimer(SendGroup group) const
+void Widget::bindPairs()
 {
-    return group == SendGroup::Machine ? m_machineSendTimer : m_gameSendTimer;
+    // Until the base is read, the session holds what the form starts with; none of it is sent
+    // before the base's own values are known.
+    m_session->presetValues(form::startValues());
+    // Each pair is bound by position; each field starts with its slider's value.
+    const auto bindGroup = [this](const QVector<const protocol::ParameterInfo *> &parameters,
+                                  const QList<QSlider *> &sliders,
+                                  const QList<QLineEdit *> &edits) {
+        const int count = std::min({sliders.size(), edits.size(), int(parameters.size())});
+        for (int i = 0; i < count; ++i) {
+            QSlider *slider = sliders.at(i);
+            QLineEdit *edit = edits.at(i);
+            const protocol::Parameter parameter = parameters.at(i)->parameter;
+            edit->setText(QString::number(slider->value()));
+            connect(slider, &QSlider::valueChanged, slider, [this, slider, parameter](int value) {
+                onSliderMoved(slider, parameter, value);
+            });
+            connect(edit, &QLineEdit::textChanged, edit,
+                    [this, edit](const QString &text) { onFieldEdited(edit, text); });
+            connect(edit, &QLineEdit::returnPressed, this, &Widget::Slot_SetLabelStyle);
+        }
+    };
+    bindGroup(protocol::machineParameters(), m_machineSliders, m_machineEdits);
+    bindGroup(protocol::gameParametersInSendOrder(), m_gameSlidersSendOrder, m_gameEditsSendOrder);
 }
 
-bool &Widget::sendArmed(SendGroup group)
+void Widget::bindChoices()
 {
-    return group == SendGroup::Machine ? m_machineSendArmed : m_gameSendArmed;
+    // A choice the user makes is committed and sent at once; one the window makes while it shows
+    // a value or refills the items (a language switch) is none.
+    for (const protocol::ParameterInfo *info : protocol::choiceParameters()) {
+        auto *combo = findChild<QComboBox *>(QLatin1String(form::controls(info->parameter).combo));
+        const protocol::Parameter parameter = info->parameter;
+        connect(combo, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
+                [this, parameter](int index) {
+                    // No selection is no choice.
+                    if (index < 0 || m_showingCommitted || m_refillingChoices)
+                        return;
+                    m_session->setUserValue(parameter, index);
+                    m_session->sendChoices();
+                });
+    }
 }
 
-void Widget::onSliderValueChanged(SendGroup group, int position, int value)
+void Widget::onSliderMoved(QSlider *slider, protocol::Parameter parameter, int value)
 {
-    const QList<QLineEdit *> &edits =
-        group == SendGroup::Machine ? m_machineEdits : m_gameEditsSendOrder;
-    // Re-enters onFieldTextChanged (a typed number the slider clamped is replaced by the limit
-    // at once). An unchanged text is left alone: setText() would clear the field's own undo.
+    // Re-enters onFieldEdited (a typed number the slider clamped is replaced by the limit at
+    // once). An unchanged text is left alone: setText() would clear the field's own undo.
     const QString text = QString::number(value);
-    if (QLineEdit *edit = edits.value(position); edit && edit->text() != text)
+    const int at = m_machineSliders.indexOf(slider);
+    QLineEdit *edit = at >= 0 ? m_machineEdits.value(at)
+                              : m_gameEditsSendOrder.value(m_gameSlidersSendOrder.indexOf(slider));
+    if (edit && edit->text() != text)
         edit->setText(text);
-    // A slider that follows typed text, a shown value or the base's is no commitment.
-    if (m_showingCommitted || m_applyingBaseValues)
+    // A slider that follows typed text or a shown value is no commitment.
+    if (m_showingCommitted)
         return;
-    const protocol::Parameter parameter = parameterAt(group, position);
-    noteValueSet(parameter);
-    commit(parameter, value);
-    if (QTimer *timer = sendTimer(group))
-        timer->start();
-    sendArmed(group) = true;
+    m_session->setUserValue(parameter, value);
+    m_session->scheduleSend(protocol::parameterInfo(parameter).group);
 }
 
-void Widget::onFieldTextChanged(SendGroup group, int position, const QString &text)
+void Widget::onFieldEdited(QLineEdit *edit, const QString &text)
 {
-    const QList<QSlider *> &sliders =
-        group == SendGroup::Machine ? m_machineSliders : m_gameSlidersSendOrder;
-    const QList<QLineEdit *> &edits =
-        group == SendGroup::Machine ? m_machineEdits : m_gameEditsSendOrder;
     // The slider follows a number as it is typed (an empty field or a lone "-" waits for the
     // rest, so "-20" typed over "50" is -20); nothing is committed until Enter or until the
     // field is left. The slider clamps; when that changes its value, its handler writes the
     // clamped value into the field.
-    QSlider *slider = sliders.value(position);
-    QLineEdit *edit = edits.value(position);
-    if (const std::optional<int> value = edit ? typedNumber(edit, text) : std::nullopt;
-        slider && value) {
+    const std::optional<protocol::Parameter> parameter = fieldParameter(edit);
+    if (!parameter)
+        return;
+    auto *slider = findChild<QSlider *>(QLatin1String(form::controls(*parameter).slider));
+    if (const std::optional<int> value = typedNumber(edit, text); slider && value) {
         const QScopedValueRollback<bool> following(m_showingCommitted, true);
         slider->setValue(*value);
     }
-    // Values from the base are not sent back to it.
-    if (m_applyingBaseValues)
-        sendArmed(group) = false;
-}
-
-void Widget::commit(protocol::Parameter parameter, int value)
-{
-    if (m_committedValues.value(parameter) == value)
-        return;
-    m_committedValues.setValue(parameter, value);
-    m_unsentGroups |= 1u << static_cast<int>(protocol::parameterInfo(parameter).group);
 }
 
 void Widget::commitField(QLineEdit *edit)
@@ -226,17 +195,14 @@ void Widget::commitField(QLineEdit *edit)
         return;
     // Text past either end of the range becomes that end; text that is no number yet (empty,
     // a lone "-") is no commitment: the field shows the committed value again.
-    if (const std::optional<int> typed = typedNumber(edit, edit->text())) {
-        noteValueSet(*parameter);
-        commit(*parameter, protocol::parameterInfo(*parameter).range.bounded(*typed));
-    }
-    showCommitted(*parameter);
+    if (const std::optional<int> typed = typedNumber(edit, edit->text()))
+        m_session->setUserValue(*parameter, *typed);
+    showCommitted(*parameter, m_session->committedValue(*parameter));
 }
 
-void Widget::showCommitted(protocol::Parameter parameter)
+void Widget::showCommitted(protocol::Parameter parameter, int value)
 {
     const form::Controls &controls = form::controls(parameter);
-    const int value = m_committedValues.value(parameter);
     const QScopedValueRollback<bool> showing(m_showingCommitted, true);
     if (protocol::parameterInfo(parameter).group == protocol::ParameterGroup::Choice) {
         auto *combo = findChild<QComboBox *>(QLatin1String(controls.combo));
@@ -248,15 +214,20 @@ void Widget::showCommitted(protocol::Parameter parameter)
         edit->setText(QString::number(value));
     if (auto *slider = findChild<QSlider *>(QLatin1String(controls.slider)))
         slider->setValue(value);
+    // The steering gauge's scale follows the range, also when the slider already showed it.
+    if (parameter == protocol::Parameter::Angle)
+        SetGaugeArcRanges(value);
 }
 
 std::optional<protocol::Parameter> Widget::fieldParameter(const QObject *widget) const
 {
     const auto *edit = qobject_cast<const QLineEdit *>(widget);
-    if (const int at = m_machineEdits.indexOf(const_cast<QLineEdit *>(edit)); edit && at >= 0)
-        return parameterAt(SendGroup::Machine, at);
-    if (const int at = m_gameEditsSendOrder.indexOf(const_cast<QLineEdit *>(edit)); edit && at >= 0)
-        return parameterAt(SendGroup::Game, at);
+    if (!edit)
+        return std::nullopt;
+    if (const int at = m_machineEdits.indexOf(const_cast<QLineEdit *>(edit)); at >= 0)
+        return protocol::machineParameters().at(at)->parameter;
+    if (const int at = m_gameEditsSendOrder.indexOf(const_cast<QLineEdit *>(edit)); at >= 0)
+        return protocol::gameParametersInSendOrder().at(at)->parameter;
     return std::nullopt;
 }
 
@@ -264,7 +235,7 @@ bool Widget::holdsTyping(const QObject *widget) const
 {
     const std::optional<protocol::Parameter> parameter = fieldParameter(widget);
     return parameter && static_cast<const QLineEdit *>(widget)->text() !=
-                            QString::number(m_committedValues.value(*parameter));
+                            QString::number(m_session->committedValue(*parameter));
 }
 
 bool Widget::ignoresWheel(const QObject *watched) const
@@ -284,8 +255,8 @@ void Widget::Slot_SetLabelStyle()
         return;
     edit->setStyleSheet(QString::fromLatin1(kPendingEditStyle));
 
-    // The normal look comes back from a single-shot timer rather than a wait
-    // that spins the event loop; a second Enter within the period restarts it.
+    // The normal look comes back from a single-shot timer rather than a wait that spins the
+    // event loop; a second Enter within the period restarts it.
     auto *restore = edit->findChild<QTimer *>(QString::fromLatin1(kStyleRestoreTimerName),
                                               Qt::FindDirectChildrenOnly);
     if (!restore) {
@@ -303,52 +274,8 @@ void Widget::SetGaugeArcRanges(int Range)
 {
     const double shown = ui->gaugeArc->value();
     m_angleRange = quint16(qBound(0, Range, 0xFFFF));
-    // The gauge ignores a range whose minimum is not below its maximum, so a
-    // range of 1 keeps the old scale.
+    // The gauge ignores a range whose minimum is not below its maximum, so a range of 1 keeps
+    // the old scale.
     ui->gaugeArc->setRange(-(Range / 2), Range / 2);
     ui->gaugeArc->setValue(shown);
-}
-
-void Widget::SetGaugeArcRange(int nnumber)
-{
-    ui->gaugeArc->setValue(nnumber);
-}
-
-void Widget::SetSomeWidgetPower(bool blPower, int nnumber)
-{
-    if (QSlider *slider = m_gameSlidersSendOrder.value(nnumber))
-        slider->setEnabled(blPower);
-    if (QLineEdit *edit = m_gameEditsSendOrder.value(nnumber))
-        edit->setEnabled(blPower);
-}
-
-void Widget::onEditLineEdit(int index, int value)
-{
-    QLineEdit *edit = m_machineEdits.value(index);
-    if (!edit) {
-        qCWarning(lcBinding) << "no machine field at position" << index;
-        return;
-    }
-    if (index == 0) {
-        // The new steering range must still contain the wheel's present
-        // position, on either side of the centre.
-        const double position = ui->gaugeArc->value();
-        if (2 * std::abs(position) > value) {
-            m_machineSendArmed = false;
-            const bool chinese = QLocale().language() == QLocale::Chinese;
-            const QString title = chinese ? tr("信息") : tr("information");
-            const QString text =
-                (chinese ? tr("角度超限:") : tr("OutOfAng:")) + QString::number(value);
-            QMessageBox::information(this, title, text, QMessageBox::Ok);
-            return;
-        }
-    }
-    // A value set this way is a commitment, sent as a slider move is.
-    const protocol::Parameter parameter = parameterAt(SendGroup::Machine, index);
-    noteValueSet(parameter);
-    commit(parameter, protocol::parameterInfo(parameter).range.bounded(value));
-    showCommitted(parameter);
-    if (m_machineSendTimer)
-        m_machineSendTimer->start();
-    m_machineSendArmed = true;
 }

@@ -13,7 +13,6 @@
 
 #include <QAbstractButton>
 #include <QComboBox>
-#include <QHash>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLoggingCategory>
@@ -28,9 +27,6 @@ namespace {
 
 Q_LOGGING_CATEGORY(lcWindow, "velorax.ui.window")
 
-// Maximum sizes above this are Qt's "no limit" default, not a limit of the form.
-constexpr int kLargestRealLimit = 65535;
-
 // Rounds to the nearest integer, halves toward positive infinity.
 int roundHalfUp(double value)
 {
@@ -40,11 +36,6 @@ int roundHalfUp(double value)
 QPoint roundedLocalPosition(const QMouseEvent *event)
 {
     return QPoint(roundHalfUp(event->localPos().x()), roundHalfUp(event->localPos().y()));
-}
-
-QSize scaledSize(const QSize &size, double scale)
-{
-    return QSize(roundHalfUp(size.width() * scale), roundHalfUp(size.height() * scale));
 }
 
 bool isMouseEvent(const QEvent *event)
@@ -66,103 +57,36 @@ bool isInputControl(const QObject *object)
            object->inherits("QLineEdit") || object->inherits("QSlider");
 }
 
-// The fonts of all descendants as they are before any of them is rescaled. A font set on a
-// parent reaches every child that has no font of its own, so reading a child's font after
-// its parent grew would scale it twice.
-void collectFonts(QWidget *widget, QHash<QWidget *, QFont> &fonts)
-{
-    for (QObject *object : widget->children()) {
-        if (auto *child = qobject_cast<QWidget *>(object)) {
-            fonts.insert(child, child->font());
-            collectFonts(child, fonts);
-        }
-    }
-}
-
-QFont scaledFont(QFont font, double scale)
-{
-    if (font.pointSizeF() > 0) {
-        font.setPointSizeF(font.pointSizeF() * scale);
-    } else if (font.pixelSize() > 0) {
-        // Style sheets size fonts in pixels; such a font has no point size to scale.
-        font.setPixelSize(std::max(1, roundHalfUp(font.pixelSize() * scale)));
-    }
-    return font;
-}
-
-// Children shrink before their parents and parents grow before their children, so a
-// minimum never passes the maximum of the widget that holds it on the way.
-void scaleChildren(QWidget *widget, double scale, const QHash<QWidget *, QFont> &fonts)
-{
-    for (QObject *object : widget->children()) {
-        auto *child = qobject_cast<QWidget *>(object);
-        if (!child)
-            continue;
-        if (scale < 1.0)
-            scaleChildren(child, scale, fonts);
-
-        const QSize maximum = child->maximumSize();
-        if (maximum.width() <= kLargestRealLimit)
-            child->setMaximumSize(scaledSize(maximum, scale));
-        const QSize minimum = child->minimumSize();
-        if (minimum.width() > 0)
-            child->setMinimumSize(scaledSize(minimum, scale));
-        child->setFont(scaledFont(fonts.value(child, child->font()), scale));
-
-        if (scale > 1.0)
-            scaleChildren(child, scale, fonts);
-    }
-}
-
 } // namespace
 
 // --- Pages --------------------------------------------------------------------------------
 // Each page carries its own row of three tab buttons; the buttons of all pages lead to the
 // same three pages.
 
-void Widget::on_ValueSet_clicked()
+void Widget::connectButtons()
 {
-    ui->stackedWidget->setCurrentIndex(0);
+    // The form's buttons, connected by hand rather than by the form's name matching.
+    const std::pair<QToolButton *, int> pageButtons[] = {
+        {ui->ValueSet, 0},     {ui->ValueSet_2, 0},   {ui->ValueSet_3, 0},
+        {ui->toolButton_4, 1}, {ui->toolButton_7, 1}, {ui->toolButton_9, 1},
+        {ui->toolButton_6, 2}, {ui->toolButton_8, 2}, {ui->toolButton_10, 2},
+    };
+    for (const auto &[button, page] : pageButtons)
+        connect(button, &QToolButton::clicked, this, [this, page = page] { showPage(page); });
+    connect(ui->tbt_savedata, &QToolButton::clicked, this, &Widget::on_tbt_savedata_clicked);
+    connect(ui->tbt_readdata, &QToolButton::clicked, this, &Widget::on_tbt_readdata_clicked);
+    connect(ui->toolButton_5, &QToolButton::clicked, this, &Widget::on_toolButton_5_clicked);
+    connect(ui->toolButton_3, &QToolButton::clicked, this, &Widget::on_toolButton_3_clicked);
+    connect(ui->ForceFeedback, &QToolButton::clicked, this, &Widget::on_ForceFeedback_clicked);
+    connect(ui->tbt_original_state, &QToolButton::clicked, this,
+            &Widget::on_tbt_original_state_clicked);
+    connect(ui->comboBox, QOverload<int>::of(&QComboBox::activated), this,
+            &Widget::on_comboBox_activated);
 }
 
-void Widget::on_ValueSet_2_clicked()
+void Widget::showPage(int page)
 {
-    ui->stackedWidget->setCurrentIndex(0);
-}
-
-void Widget::on_ValueSet_3_clicked()
-{
-    ui->stackedWidget->setCurrentIndex(0);
-}
-
-void Widget::on_toolButton_4_clicked()
-{
-    ui->stackedWidget->setCurrentIndex(1);
-}
-
-void Widget::on_toolButton_7_clicked()
-{
-    ui->stackedWidget->setCurrentIndex(1);
-}
-
-void Widget::on_toolButton_9_clicked()
-{
-    ui->stackedWidget->setCurrentIndex(1);
-}
-
-void Widget::on_toolButton_6_clicked()
-{
-    ui->stackedWidget->setCurrentIndex(2);
-}
-
-void Widget::on_toolButton_8_clicked()
-{
-    ui->stackedWidget->setCurrentIndex(2);
-}
-
-void Widget::on_toolButton_10_clicked()
-{
-    ui->stackedWidget->setCurrentIndex(2);
+    ui->stackedWidget->setCurrentIndex(page);
 }
 
 // --- Language -----------------------------------------------------------------------------
@@ -176,7 +100,7 @@ void Widget::Get_LacaelLanuage(int language)
 void Widget::SetWidgetLanguage(int index)
 {
     // Rebuilding the choice combos changes their indexes; none of that may reach the base.
-    m_comboSendArmed = false;
+    m_refillingChoices = true;
     const int suspension = ui->colorComboBox->currentIndex();
     const int response = ui->colorComboBox_2->currentIndex();
 
@@ -206,12 +130,7 @@ void Widget::SetWidgetLanguage(int index)
 
     ui->colorComboBox->setCurrentIndex(suspension);
     ui->colorComboBox_2->setCurrentIndex(response);
-    m_comboSendArmed = true;
-}
-
-void Widget::on_comboBox_activated(int index)
-{
-    SetWidgetLanguage(index);
+    m_refillingChoices = false;
 }
 
 void Widget::applyLanguageTexts(int index)
@@ -320,32 +239,6 @@ void Widget::mouseMoveEvent(QMouseEvent *event)
 {
     if (m_dragAllowed)
         move(pos() + (roundedLocalPosition(event) - m_pressPosition));
-}
-
-void Widget::resizeEvent(QResizeEvent *event)
-{
-    qCDebug(lcWindow) << "window size" << event->size();
-    QWidget::resizeEvent(event);
-}
-
-void Widget::scaleChildWidget(QWidget *widget, float scale)
-{
-    if (!widget)
-        return;
-    QHash<QWidget *, QFont> fonts;
-    collectFonts(widget, fonts);
-    scaleChildren(widget, static_cast<double>(scale), fonts);
-}
-
-void Widget::SetImagePilot(int ncolor)
-{
-    constexpr int kLedPosition = 4;
-    if (m_buttonLeds.size() <= kLedPosition)
-        return;
-    m_buttonLeds.at(kLedPosition)
-        ->setStyleSheet(tr(ncolor == 1 ? form::ButtonLedAlertStyle : form::ButtonLedOffStyle));
-    // The live display restyles LEDs only on change; make it look again.
-    m_buttonsShown = false;
 }
 
 // --- Help ---------------------------------------------------------------------------------

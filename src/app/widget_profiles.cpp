@@ -214,10 +214,10 @@ int Widget::InitSliderValue()
     }
 
     // What the user set goes out before the snapshot, so that undoing the load returns to it.
-    sendPendingChanges();
-    saveSnapshot(QStringLiteral("before profile load"));
+    m_session->sendPendingChanges();
+    m_session->saveSnapshot(QStringLiteral("before profile load"));
     m_dataProfilePath = path;
-    loadIntoForm(profile.values);
+    m_session->loadValues(profile.values);
     qCDebug(lcProfileUi) << "loaded" << path;
     return 0;
 }
@@ -225,7 +225,7 @@ int Widget::InitSliderValue()
 int Widget::SaveAsPower(bool Type)
 {
     // The file gets what the base gets: what is pending goes out first.
-    sendPendingChanges();
+    m_session->sendPendingChanges();
     QString target = m_dataProfilePath;
     profiles::WriteOptions options;
     if (Type) {
@@ -267,8 +267,8 @@ int Widget::SaveAsPower(bool Type)
 
     // All keys in one atomic rewrite: a profile is never left half written.
     profiles::FileProblem problem;
-    switch (profiles::writeProfileValues(target, profileEntries(this, m_committedValues), options,
-                                         &problem)) {
+    switch (profiles::writeProfileValues(target, profileEntries(this, m_session->committedValues()),
+                                         options, &problem)) {
     case profiles::WriteStatus::Written:
         qCDebug(lcProfileUi) << "saved" << target;
         // Save As makes the new file current when the list can show it.
@@ -320,9 +320,8 @@ void Widget::on_tbt_savedata_clicked()
 {
     SaveAsPower(false);
     // The base is asked to store its settings whatever happened to the file.
-    QString error;
-    if (!storeBaseSettings(&error))
-        qCWarning(lcProfileUi) << error;
+    if (!m_session->store())
+        qCWarning(lcProfileUi) << "the base was not asked to store its settings";
 }
 
 void Widget::on_toolButton_5_clicked()
@@ -363,20 +362,4 @@ void Widget::Slot_ReadFileCombined()
     Slit_InitcbReadFile();
     connect(ui->CB_ReadFile, QOverload<int>::of(&QComboBox::activated), this,
             &Widget::Slot_CB_ReadFile, Qt::UniqueConnection);
-}
-
-int Widget::slot_GameModelServoOrSteper(QString Dir, QString fileName)
-{
-    // Folders are relative to where the profile folder lives: beside the
-    // application, or the user's data folder for an installed package.
-    const QString base = QFileInfo(profileFolder()).absolutePath();
-    const QString folder = base + QLatin1Char('/') + Dir;
-    profiles::ensureFolder(folder);
-    const QString path = folder + QLatin1Char('/') + fileName;
-    if (!QFileInfo(path).isFile()) {
-        QMessageBox::information(this, tr("information"), tr("File Not Exists"));
-        return -1;
-    }
-    setWriteTarget(path);
-    return 0;
 }

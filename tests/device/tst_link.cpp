@@ -102,7 +102,7 @@ void TestLink::scripts()
                            : step == "busy" ? device::OpenError::Busy
                                             : device::OpenError::None);
         else if (step == "poll")
-            QVERIFY(QMetaObject::invokeMethod(w, "reconcileLink"));
+            QVERIFY(QMetaObject::invokeMethod(w->session(), "reconcileLink"));
         else if (step == "sync")
             QCoreApplication::processEvents();
         else if (step == "up" || step == "down")

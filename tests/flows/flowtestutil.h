@@ -70,7 +70,7 @@ inline void hand(WidgetHarness &harness, const QList<QByteArray> &reports)
 {
     for (const QByteArray &report : reports) {
         USBEvent event(report);
-        QCoreApplication::sendEvent(harness.widget(), &event);
+        QCoreApplication::sendEvent(harness.widget()->session(), &event);
     }
 }
 

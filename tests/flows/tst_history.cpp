@@ -1,12 +1,10 @@
-// Snapshots and undo, through the real window against the simulated base: a
-// snapshot before each overwrite holds exactly what was read from the base,
-// and undo and redo of each kind of step put the base back.
+// Undo and redo through the real window against the simulated base: the keys, the steps of
+// each kind of change, and the line saying what changed.
 #include "flowtestutil.h"
 #include "parameterprofile.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
-#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSlider>
@@ -63,15 +61,10 @@ void perform(WidgetHarness &h, const QString &kind)
         fireSendTimers(h);
     } else if (kind == QLatin1String("factory reset")) {
         h.child<QAbstractButton>("tbt_original_state")->click();
-        QVERIFY(readUntil(h, [w] { return w->baseSettingsKnown(); }));
+        QVERIFY(readUntil(h, [w] { return w->session()->baseSettingsKnown(); }));
     } else if (kind == QLatin1String("store")) {
         h.child<QAbstractButton>("tbt_savedata")->click();
     }
-}
-
-QStringList snapshotsIn(const WidgetHarness &h)
-{
-    return profiles::listSnapshots(h.profileFolder());
 }
 
 } // namespace
@@ -84,9 +77,6 @@ private slots:
     void undoAndRedoPutTheBaseBack_data();
     void undoAndRedoPutTheBaseBack();
     void ctrlZInAFieldHoldingTypingUndoesTheTyping();
-    void snapshotBeforeEachOverwrite_data();
-    void snapshotBeforeEachOverwrite();
-    void theNewestFiftySnapshotsAreKept();
 };
 
 void TestHistory::undoAndRedoPutTheBaseBack_data()
@@ -173,70 +163,6 @@ void TestHistory::ctrlZInAFieldHoldingTypingUndoesTheTyping()
     QTest::keyClick(edit, Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(h.base().settings(), kKnownSettings);
     QVERIFY(h.features().size() >= 2);
-}
-
-void TestHistory::snapshotBeforeEachOverwrite_data()
-{
-    QTest::addColumn<QString>("kind");
-    QTest::addColumn<bool>("read");
-    QTest::newRow("factory reset") << "factory reset" << true;
-    QTest::newRow("profile load") << "profile load" << true;
-    QTest::newRow("store") << "store" << true;
-    QTest::newRow("load before the read-back") << "profile load" << false;
-    // The value typed and sent is the base's, though no read-back reported it yet.
-    QTest::newRow("store after a typed value") << "typed, store" << true;
-}
-
-void TestHistory::snapshotBeforeEachOverwrite()
-{
-    QFETCH(QString, kind);
-    QFETCH(bool, read);
-    WidgetHarness::Options options = quietBase();
-    options.config.factoryResetDelayMs = 0;
-    WidgetHarness h(options);
-    if (read)
-        QVERIFY(settleStartUp(h));
-    for (const QString &step : kind.split(QStringLiteral(", ")))
-        perform(h, step);
-    kind = kind.section(QStringLiteral(", "), -1);
-    // Only settings read from the base are saved, never the form's.
-    const QStringList names = snapshotsIn(h);
-    QCOMPARE(names.size(), read ? 1 : 0);
-    if (!read)
-        return;
-    QVERIFY2(QRegularExpression(
-                 QStringLiteral("^\\d{4}(-\\d\\d){2} (\\d\\d-){2}\\d\\d\\.\\d{3} before "))
-                 .match(names.at(0))
-                 .hasMatch(),
-             qPrintable(names.at(0)));
-    QVERIFY(names.at(0).endsWith(
-        (kind == QLatin1String("store") ? QStringLiteral("before store") : "before " + kind) +
-        ".ini"));
-    const profiles::CheckedProfile snapshot = profiles::checkProfile(
-        profiles::historyFolder(h.profileFolder()) + QLatin1Char('/') + names.at(0));
-    QCOMPARE(int(snapshot.verdict), int(profiles::ProfileVerdict::Loadable));
-    protocol::ParameterValues expected = knownValues();
-    if (QTest::currentDataTag() == QLatin1String("store after a typed value"))
-        expected.setValue(protocol::Parameter::GameSpring, 42);
-    QVERIFY(snapshot.values == expected);
-}
-
-void TestHistory::theNewestFiftySnapshotsAreKept()
-{
-    WidgetHarness h(quietBase());
-    QVERIFY(settleStartUp(h));
-    const QString history = profiles::historyFolder(h.profileFolder());
-    QVERIFY(QDir().mkpath(history));
-    for (int i = 0; i < profiles::kSnapshotsKept; ++i)
-        writeProfile(history + QStringLiteral("/2020-01-01 00-00-%1 before store.ini")
-                                   .arg(i, 2, 10, QLatin1Char('0')));
-    writeProfile(history + QStringLiteral("/kept by hand.ini"));
-    perform(h, QStringLiteral("store"));
-    const QStringList names = snapshotsIn(h);
-    QCOMPARE(names.size(), profiles::kSnapshotsKept);
-    QCOMPARE(names.first(), QStringLiteral("2020-01-01 00-00-01 before store.ini"));
-    QVERIFY(names.last().endsWith(QLatin1String(" before store.ini")));
-    QVERIFY(QFileInfo::exists(history + QStringLiteral("/kept by hand.ini")));
 }
 
 QTEST_MAIN(TestHistory)
