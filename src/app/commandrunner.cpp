@@ -1,6 +1,7 @@
 #include "commandrunner.h"
 
 #include "basesession.h"
+#include "indicatorlooks.h"
 #include "languagetable.h"
 #include "parameterprofile.h"
 #include "parameters.h"
@@ -31,8 +32,9 @@ QString withLineEnd(const QString &text)
 // The name of a status code as the state page shows it, in `languageIndex`.
 QString statusName(quint16 code, int languageIndex)
 {
-    const protocol::StatusCodeInfo *info = protocol::statusCodeInfo(code);
-    return info ? language::controlText(QLatin1String(info->label), languageIndex)
+    const std::optional<int> lamp = protocol::litPilotLamp(code);
+    return lamp ? language::controlText(QLatin1String(form::pilotLamps()[std::size_t(*lamp)].label),
+                                        languageIndex)
                 : QStringLiteral("?");
 }
 

@@ -6,6 +6,7 @@
 //
 // All texts are UTF-8 (`const char *`); they pass through tr() in the "Widget" context.
 
+#include "formcatalogue.h"
 #include "parameters.h"
 
 #include <QString>
@@ -57,9 +58,9 @@ QString controlText(const QString &control, int index);
 // indexes and for controls that are not combo boxes of the table).
 QStringList comboItems(const QString &combo, int index);
 
-// Object names of the two choice combos the switch refills.
-constexpr const char *SuspensionCombo = "colorComboBox";
-constexpr const char *ResponseCombo = "colorComboBox_2";
+// The two choice combos the switch refills.
+using form::ResponseCombo;
+using form::SuspensionCombo;
 
 struct FixedText
 {

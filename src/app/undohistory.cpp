@@ -1,5 +1,6 @@
 #include "undohistory.h"
 
+#include "formcatalogue.h"
 #include "languagetable.h"
 #include "parameterbits.h"
 #include "parameters.h"
@@ -95,7 +96,8 @@ QString noteText(const protocol::ParameterValues &values, const protocol::Parame
     const auto shown = [&](const protocol::ParameterInfo &info, int value) {
         const QStringList items =
             info.group == protocol::ParameterGroup::Choice
-                ? language::comboItems(QLatin1String(info.controls.combo), languageIndex)
+                ? language::comboItems(QLatin1String(form::controls(info.parameter).combo),
+                                       languageIndex)
                 : QStringList();
         return value >= 0 && value < items.size() ? items.at(value) : QString::number(value);
     };
@@ -105,8 +107,9 @@ QString noteText(const protocol::ParameterValues &values, const protocol::Parame
         const int before = from.value(info.parameter);
         if ((parameters & parameterBit(info.parameter)) && to != before)
             changes << QStringLiteral("%1 %2 \u2192 %3")
-                           .arg(language::controlText(QLatin1String(info.controls.label),
-                                                      languageIndex),
+                           .arg(language::controlText(
+                                    QLatin1String(form::controls(info.parameter).label),
+                                    languageIndex),
                                 shown(info, before), shown(info, to));
     }
     const language::Message &message = undone ? language::UndoneMessage : language::RedoneMessage;

@@ -3,6 +3,7 @@
 #include "widget.h"
 #include "ui_widget.h"
 
+#include "formcatalogue.h"
 #include "helptext.h"
 #include "inifile.h"
 #include "languagetable.h"
@@ -52,9 +53,9 @@ Widget::Widget(QWidget *parent)
     QCoreApplication::installTranslator(m_translator);
     ui->retranslateUi(this);
 
-    // One validator per range; the catalogue says which line edit takes which.
+    // One validator per range; the form catalogue says which line edit takes which.
     std::vector<RangeValidator *> validators;
-    for (const protocol::ValidatorAssignment &assignment : protocol::validatorAssignments()) {
+    for (const form::ValidatorAssignment &assignment : form::validatorAssignments()) {
         const auto found =
             std::find_if(validators.begin(), validators.end(), [&](const RangeValidator *v) {
                 return v->bottom() == assignment.range.minimum &&

@@ -5,7 +5,8 @@
 #include "ui_widget.h"
 #include "widget.h"
 
-#include "indicators.h"
+#include "formcatalogue.h"
+#include "indicatorlooks.h"
 #include "parameters.h"
 #include "rangevalidator.h"
 #include "reports.h"
@@ -56,14 +57,6 @@ template <typename T> QList<T *> controlsNamed(const QWidget *window, const QStr
     return controls;
 }
 
-QStringList axisGaugeNames()
-{
-    QStringList names;
-    for (const protocol::AxisInfo &axis : protocol::axisTable())
-        names << QString::fromLatin1(axis.gauge);
-    return names;
-}
-
 // `text` as a number by the rules of the field's validator; none for text that is no number
 // yet (empty, a lone sign) or that the validator refuses.
 std::optional<int> typedNumber(const QLineEdit *edit, const QString &text)
@@ -79,15 +72,15 @@ std::optional<int> typedNumber(const QLineEdit *edit, const QString &text)
 
 void Widget::ListOfSliderAndLine()
 {
-    m_machineSliders = controlsNamed<QSlider>(this, protocol::machineSliderNames());
-    m_machineEdits = controlsNamed<QLineEdit>(this, protocol::machineLineEditNames());
-    m_gameEditsMaskOrder = controlsNamed<QLineEdit>(this, protocol::gameLineEditNamesInMaskOrder());
-    m_gameSlidersMaskOrder = controlsNamed<QSlider>(this, protocol::gameSliderNamesInMaskOrder());
-    m_gameEditsSendOrder = controlsNamed<QLineEdit>(this, protocol::gameLineEditNamesInSendOrder());
-    m_gameSlidersSendOrder = controlsNamed<QSlider>(this, protocol::gameSliderNamesInSendOrder());
+    m_machineSliders = controlsNamed<QSlider>(this, form::machineSliderNames());
+    m_machineEdits = controlsNamed<QLineEdit>(this, form::machineLineEditNames());
+    m_gameEditsMaskOrder = controlsNamed<QLineEdit>(this, form::gameLineEditNamesInMaskOrder());
+    m_gameSlidersMaskOrder = controlsNamed<QSlider>(this, form::gameSliderNamesInMaskOrder());
+    m_gameEditsSendOrder = controlsNamed<QLineEdit>(this, form::gameLineEditNamesInSendOrder());
+    m_gameSlidersSendOrder = controlsNamed<QSlider>(this, form::gameSliderNamesInSendOrder());
 
-    m_buttonLeds = controlsNamed<QLabel>(this, protocol::buttonLedNames());
-    const QString ledOff = tr(protocol::ButtonLedInitialStyle);
+    m_buttonLeds = controlsNamed<QLabel>(this, form::buttonLedNames());
+    const QString ledOff = tr(form::ButtonLedInitialStyle);
     for (QLabel *led : qAsConst(m_buttonLeds))
         led->setStyleSheet(ledOff);
     // The live display leaves the LEDs alone while their page is hidden.
@@ -98,8 +91,8 @@ void Widget::ListOfSliderAndLine()
             showButtonLeds(live->buttons);
     });
 
-    m_axisGauges = controlsNamed<GaugeSimple>(this, axisGaugeNames());
-    m_pilotLamps = controlsNamed<QLabel>(this, protocol::pilotLampNames());
+    m_axisGauges = controlsNamed<GaugeSimple>(this, form::axisGaugeNames());
+    m_pilotLamps = controlsNamed<QLabel>(this, form::pilotLampNames());
 }
 
 void Widget::ProgressToLinedata()
@@ -121,10 +114,7 @@ void Widget::bindPairs()
 {
     // Until the base is read, the session holds what the form starts with; none of it is sent
     // before the base's own values are known.
-    protocol::ParameterValues start;
-    for (const protocol::ParameterInfo &info : protocol::parameterTable())
-        start.setValue(info.parameter, info.formValue);
-    m_session->presetValues(start);
+    m_session->presetValues(form::startValues());
     // Each pair is bound by position; each field starts with its slider's value.
     const auto bindGroup = [this](const QVector<const protocol::ParameterInfo *> &parameters,
                                   const QList<QSlider *> &sliders,
@@ -152,7 +142,7 @@ void Widget::bindChoices()
     // A choice the user makes is committed and sent at once; one the window makes while it shows
     // a value or refills the items (a language switch) is none.
     for (const protocol::ParameterInfo *info : protocol::choiceParameters()) {
-        auto *combo = findChild<QComboBox *>(QLatin1String(info->controls.combo));
+        auto *combo = findChild<QComboBox *>(QLatin1String(form::controls(info->parameter).combo));
         const protocol::Parameter parameter = info->parameter;
         connect(combo, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
                 [this, parameter](int index) {
@@ -191,8 +181,7 @@ void Widget::onFieldEdited(QLineEdit *edit, const QString &text)
     const std::optional<protocol::Parameter> parameter = fieldParameter(edit);
     if (!parameter)
         return;
-    auto *slider =
-        findChild<QSlider *>(QLatin1String(protocol::parameterInfo(*parameter).controls.slider));
+    auto *slider = findChild<QSlider *>(QLatin1String(form::controls(*parameter).slider));
     if (const std::optional<int> value = typedNumber(edit, text); slider && value) {
         const QScopedValueRollback<bool> following(m_showingCommitted, true);
         slider->setValue(*value);
@@ -213,17 +202,17 @@ void Widget::commitField(QLineEdit *edit)
 
 void Widget::showCommitted(protocol::Parameter parameter, int value)
 {
-    const protocol::ParameterInfo &info = protocol::parameterInfo(parameter);
+    const form::Controls &controls = form::controls(parameter);
     const QScopedValueRollback<bool> showing(m_showingCommitted, true);
-    if (info.group == protocol::ParameterGroup::Choice) {
-        auto *combo = findChild<QComboBox *>(QLatin1String(info.controls.combo));
+    if (protocol::parameterInfo(parameter).group == protocol::ParameterGroup::Choice) {
+        auto *combo = findChild<QComboBox *>(QLatin1String(controls.combo));
         if (combo && value >= 0 && value < combo->count())
             combo->setCurrentIndex(value);
         return;
     }
-    if (auto *edit = findChild<QLineEdit *>(QLatin1String(info.controls.lineEdit)))
+    if (auto *edit = findChild<QLineEdit *>(QLatin1String(controls.lineEdit)))
         edit->setText(QString::number(value));
-    if (auto *slider = findChild<QSlider *>(QLatin1String(info.controls.slider)))
+    if (auto *slider = findChild<QSlider *>(QLatin1String(controls.slider)))
         slider->setValue(value);
     // The steering gauge's scale follows the range, also when the slider already showed it.
     if (parameter == protocol::Parameter::Angle)

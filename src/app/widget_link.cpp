@@ -5,7 +5,7 @@
 #include "widget.h"
 
 #include "editionlook.h"
-#include "indicators.h"
+#include "indicatorlooks.h"
 #include "languagetable.h"
 #include "parameters.h"
 #include "reports.h"
@@ -38,15 +38,14 @@ void Widget::connectSession()
     connect(m_session, &session::BaseSession::linkUp, this, &Widget::onLinkUp);
     connect(m_session, &session::BaseSession::linkDown, this, &Widget::onLinkDown);
     connect(m_session, &session::BaseSession::linkNotOpened, this,
-            [this] { setHeaderLamps(protocol::LinkLampOffStyle, true); });
+            [this] { setHeaderLamps(form::LinkLampOffStyle, true); });
     connect(m_session, &session::BaseSession::committedValueChanged, this, &Widget::showCommitted);
     connect(m_session, &session::BaseSession::statusReported, this, &Widget::onStatus);
     connect(m_session, &session::BaseSession::firmwareRefused, this,
             [this](quint16 version) { ui->label_16->setText(QString::number(version)); });
     connect(m_session, &session::BaseSession::notice, this, &Widget::onNotice);
     connect(m_session, &session::BaseSession::sendsRefused, this, [this](bool refused) {
-        setHeaderLamps(refused ? protocol::LinkLampFaultStyle : protocol::LinkLampConnectedStyle,
-                       true);
+        setHeaderLamps(refused ? form::LinkLampFaultStyle : form::LinkLampConnectedStyle, true);
     });
     connect(m_session, &session::BaseSession::factoryResetWaitChanged, ui->Factory_wait,
             &QWidget::setVisible);
@@ -69,17 +68,17 @@ void Widget::onLinkDown()
     // Every lamp of the connection sequence goes grey, wherever it stood, and the next link
     // plays it from its first step.
     m_connectionStep = 0;
-    setHeaderLamps(protocol::HeaderLampOffStyle, false);
-    setHeaderLamps(protocol::LinkLampOffStyle, true);
+    setHeaderLamps(form::HeaderLampOffStyle, false);
+    setHeaderLamps(form::LinkLampOffStyle, true);
     ui->label_16->setText(tr("0"));
     ui->label_33->setText(tr("0"));
     for (auto *gauge : {ui->progressBar, ui->progressBar_2, ui->progressBar_3, ui->progressBar_4,
                         ui->progressBar_5, ui->progressBar_6})
         gauge->setValue(0);
-    const QString greyLed = tr(protocol::buttonLedStyle(false));
+    const QString greyLed = tr(form::buttonLedStyle(false));
     for (QLabel *led : qAsConst(m_buttonLeds))
         led->setStyleSheet(greyLed);
-    const QString greyLamp = tr(protocol::pilotLampStyle(protocol::PilotLook::Grey));
+    const QString greyLamp = tr(form::pilotLampStyle(protocol::PilotLook::Grey));
     for (QLabel *lamp : qAsConst(m_pilotLamps))
         lamp->setStyleSheet(greyLamp);
     // The live display starts from scratch on the next connection.
@@ -182,8 +181,8 @@ void Widget::showButtonLeds(quint64 buttons)
     const quint64 changed = m_buttonsShown ? (buttons ^ m_shownButtons) : ~quint64(0);
     if (changed == 0)
         return;
-    const QString on = tr(protocol::ButtonLedOnStyle);
-    const QString off = tr(protocol::ButtonLedOffStyle);
+    const QString on = tr(form::ButtonLedOnStyle);
+    const QString off = tr(form::ButtonLedOffStyle);
     const int count = std::min(int(m_buttonLeds.size()), protocol::ButtonCount);
     for (int k = 0; k < count; ++k) {
         if ((changed >> k) & 1u)
@@ -208,7 +207,7 @@ void Widget::showPilotLamps(int statusCode)
     for (int j = 0; j < count; ++j) {
         const std::size_t at = std::size_t(j);
         if (!known || looks[at] != before[at])
-            m_pilotLamps.at(j)->setStyleSheet(tr(protocol::pilotLampStyle(looks[at])));
+            m_pilotLamps.at(j)->setStyleSheet(tr(form::pilotLampStyle(looks[at])));
     }
     m_shownStatusCode = shown;
 }
@@ -216,7 +215,7 @@ void Widget::showPilotLamps(int statusCode)
 void Widget::setHeaderLamps(const char *style, bool linkLampsOnly)
 {
     const QString sheet = tr(style);
-    for (const protocol::HeaderLampGroupInfo &group : protocol::headerLampGroups()) {
+    for (const form::HeaderLampGroupInfo &group : form::headerLampGroups()) {
         if (linkLampsOnly && group.group != protocol::HeaderLampGroup::Link)
             continue;
         for (const char *name : group.lamps) {
@@ -231,9 +230,9 @@ void Widget::usbStatuLedShow()
     const std::optional<protocol::ConnectionStep> step = protocol::connectionStep(m_connectionStep);
     if (!step)
         return;
-    for (const protocol::HeaderLampGroupInfo &group : protocol::headerLampGroups()) {
+    for (const form::HeaderLampGroupInfo &group : form::headerLampGroups()) {
         const QString style =
-            tr(protocol::headerLampStyle(protocol::headerLampLook(*step, group.group)));
+            tr(form::headerLampStyle(protocol::headerLampLook(*step, group.group)));
         for (const char *name : group.lamps) {
             auto *lamp = findChild<QLabel *>(QLatin1String(name));
             if (lamp && lamp->styleSheet() != style)

@@ -4,8 +4,9 @@
 #include "ui_widget.h"
 #include "widget.h"
 
+#include "formcatalogue.h"
 #include "helptext.h"
-#include "indicators.h"
+#include "indicatorlooks.h"
 #include "inifile.h"
 #include "languagetable.h"
 #include "parameters.h"
@@ -112,9 +113,10 @@ void Widget::SetWidgetLanguage(int index)
             label->setText(QString::fromUtf8(fixed.text));
     }
     for (const protocol::ParameterInfo &info : protocol::parameterTable()) {
-        if (!info.controls.rangeLabel)
+        const char *rangeLabel = form::controls(info.parameter).rangeLabel;
+        if (!rangeLabel)
             continue;
-        if (auto *label = findChild<QLabel *>(QLatin1String(info.controls.rangeLabel)))
+        if (auto *label = findChild<QLabel *>(QLatin1String(rangeLabel)))
             label->setText(language::rangeText(info.range));
     }
 
@@ -162,10 +164,10 @@ void Widget::Init_installEventFilter()
 {
     // The parameter controls come from the catalogue by name: the filter is installed while
     // the window is being built, before the control lists exist.
-    QStringList names{QStringLiteral("CB_ReadFile"), QLatin1String(language::SuspensionCombo),
-                      QLatin1String(language::ResponseCombo)};
-    names << protocol::machineSliderNames() << protocol::machineLineEditNames()
-          << protocol::gameLineEditNamesInSendOrder() << protocol::gameSliderNamesInSendOrder();
+    QStringList names{QStringLiteral("CB_ReadFile"), QLatin1String(form::SuspensionCombo),
+                      QLatin1String(form::ResponseCombo)};
+    names << form::machineSliderNames() << form::machineLineEditNames()
+          << form::gameLineEditNamesInSendOrder() << form::gameSliderNamesInSendOrder();
     for (const QString &name : qAsConst(names)) {
         if (QWidget *control = findChild<QWidget *>(name))
             control->installEventFilter(this);

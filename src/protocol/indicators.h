@@ -1,9 +1,9 @@
 #pragma once
 
-// Pure decisions behind the window's indicators: which pilot lamp a status code lights, which
-// game controls an effect mask enables, whether a firmware version is accepted, and the steps
-// of the connection lamp sequence. The look strings are the style sheets the window applies
-// (through tr(), as plain data here).
+// Pure decisions behind the window's indicators: which pilot lamp a status code lights and how,
+// which game parameters an effect mask enables, whether a firmware version is accepted, and the
+// steps of the connection lamp sequence. Looks are named here; what they look like is the
+// window's.
 
 #include "parameters.h"
 
@@ -14,33 +14,6 @@
 
 namespace protocol {
 
-// ---- Looks (style sheets) --------------------------------------------------------------------
-
-constexpr const char *ButtonLedOnStyle =
-    "color: rgb(255, 255, 255);image: url(://LedBlueThree.png);";
-constexpr const char *ButtonLedOffStyle = "color: rgb(255, 255, 255);image: url(://LEDGrayG.png);";
-// The LED the pilot switch lights red.
-constexpr const char *ButtonLedAlertStyle =
-    "color: rgb(255, 255, 255);image: url(://LedRedThree.png);";
-// The look every button LED gets when the window builds its LED list.
-constexpr const char *ButtonLedInitialStyle =
-    "font-size : 12px ;border-image: url(:/LEDGrayG.png);";
-
-constexpr const char *PilotLampGreenStyle = "image: url(://LedGreen.png);";
-constexpr const char *PilotLampRedStyle = "image: url(://LedRed.png);";
-constexpr const char *PilotLampGreyStyle = "image: url(://LEDGrayG.png);";
-
-// "image: url(://%1);" with %1 = "LedBlueThree.png".
-constexpr const char *HeaderLampRunningStyle = "image: url(://LedBlueThree.png);";
-constexpr const char *HeaderLampOffStyle = "image: url(://LedGrayThree.png);";
-constexpr const char *LinkLampConnectedStyle = "image: url(://LedGreenThree.png);";
-// The link lamps while no base is open.
-constexpr const char *LinkLampOffStyle = HeaderLampOffStyle;
-// The link lamps while the base keeps refusing what is sent to it.
-constexpr const char *LinkLampFaultStyle = "image: url(://LedRedThree.png);";
-
-const char *buttonLedStyle(bool on);
-
 // ---- Pilot lamps -----------------------------------------------------------------------------
 
 enum class PilotLook
@@ -50,13 +23,12 @@ enum class PilotLook
     Red
 };
 
-// The lamp index (0..8, the position in pilotLampNames()) that `statusCode` lights, or nullopt
-// for codes 9 and above, which light none.
+// The lamp (0..8, in status code order) that `statusCode` lights, or nullopt for codes 9 and
+// above, which light none.
 std::optional<int> litPilotLamp(quint16 statusCode);
 // The looks of all nine lamps for `statusCode`: the lit lamp green for code 0, red for 1..8;
 // every other lamp grey.
 std::array<PilotLook, StatusCodeCount> pilotLampLooks(quint16 statusCode);
-const char *pilotLampStyle(PilotLook look);
 
 // ---- Effect mask -----------------------------------------------------------------------------
 
@@ -87,20 +59,12 @@ enum class HeaderLampGroup
 };
 constexpr int HeaderLampGroupCount = 4;
 
-struct HeaderLampGroupInfo
-{
-    HeaderLampGroup group;
-    std::array<const char *, 3> lamps; // object names, in page order
-};
-const std::array<HeaderLampGroupInfo, HeaderLampGroupCount> &headerLampGroups();
-
 enum class HeaderLampLook
 {
     Off,
     Running,
     Connected
 };
-const char *headerLampStyle(HeaderLampLook look);
 
 struct ConnectionStep
 {

@@ -1,14 +1,12 @@
 #pragma once
 
-// The parameter catalogue of the wheel base: every force-feedback parameter with its form
-// controls, ranges, report field and profile key, plus the tables of the live and status
-// indicators (their texts are in the window's language table). Everything here is constant data;
-// the ordered control lists, the validator assignments and the profile orders are derived from it
-// by the functions below, so the form binding, the report codecs and the profile code all read one
+// The parameter catalogue of the wheel base: every force-feedback parameter with its range,
+// report field and profile key, plus the layout of the live and status reports. Everything here
+// is constant data; the parameter orders and the profile orders are derived from it by the
+// functions below, so the form binding, the report codecs and the profile code all read one
 // table.
 
 #include <QString>
-#include <QStringList>
 #include <QVector>
 #include <QtGlobal>
 
@@ -91,16 +89,6 @@ struct IntRange
     }
 };
 
-// Object names in the form; nullptr where the parameter has no such control.
-struct ParameterControls
-{
-    const char *label;      // name label, e.g. "label_17"
-    const char *slider;     // QSlider (machine and game parameters)
-    const char *lineEdit;   // QLineEdit beside the slider
-    const char *combo;      // QComboBox (choice parameters)
-    const char *rangeLabel; // the "[0~100]" label, when the row has one
-};
-
 struct ReportField
 {
     SubCommand subCommand; // of the 0x80 report that carries the parameter both ways
@@ -121,19 +109,15 @@ struct ParameterInfo
     Parameter parameter;
     const char *name; // the parameter's name, also its English label
     ParameterGroup group;
-    ParameterControls controls;
-    IntRange range;          // slider range; for choices the index range 0..count-1
-    IntRange validatorRange; // integer validator of the line edit (choices: same as range)
-    int pageStep;            // slider page step; 0 for choices
-    int formValue;           // slider value (or combo index) before any data arrives
+    IntRange range; // the values the base takes; for choices the index range 0..count-1
     ReportField field;
     quint16 effectMask; // status-report bits that enable the controls (game parameters only)
     ProfileKey profile;
 };
 
-// The catalogue. Rows are in the order of the form's control lists: the seven machine
-// parameters in the order of the machine slider/line-edit lists, the six game parameters in
-// send order (bytes [2..7] of the game-settings report), then the two choices.
+// The catalogue. Rows are in the order of the window's control lists: the seven machine
+// parameters in the order of the machine list, the six game parameters in send order
+// (bytes [2..7] of the game-settings report), then the two choices.
 const std::array<ParameterInfo, ParameterCount> &parameterTable();
 
 const ParameterInfo &parameterInfo(Parameter parameter);
@@ -147,30 +131,6 @@ QVector<const ParameterInfo *> gameParametersInMaskOrder(); // by lowest effect-
 QVector<const ParameterInfo *> choiceParameters();          // Suspension, Response
 // The parameters a report carries, in the order of their bytes (read-back order).
 QVector<const ParameterInfo *> reportParameters(SubCommand subCommand);
-
-// Derived object-name lists, in the orders the window's control lists use.
-QStringList machineSliderNames();
-QStringList machineLineEditNames();
-QStringList gameSliderNamesInSendOrder();
-QStringList gameLineEditNamesInSendOrder();
-QStringList gameSliderNamesInMaskOrder();
-QStringList gameLineEditNamesInMaskOrder();
-
-// ---------------------------------------------------------------------------------------------
-// Form rows outside the parameter lists
-// ---------------------------------------------------------------------------------------------
-
-// The three further periodic-force rows in the hidden frame: never sent, read back or stored.
-struct UnboundSliderRow
-{
-    const char *slider;
-    const char *lineEdit;
-    IntRange range;
-    int pageStep;
-    int formValue;
-    bool hasValidator; // the last row's line edit has no validator
-};
-const std::array<UnboundSliderRow, 3> &unboundPeriodicRows();
 
 // ---------------------------------------------------------------------------------------------
 // Live report indicators (report id 0x01)
@@ -197,64 +157,26 @@ enum class AxisPacking
 struct AxisInfo
 {
     Axis axis;
-    const char *title; // gauge title, "X" .. "RZ"
-    const char *gauge; // GaugeSimple object name
     int firstByte;
     AxisPacking packing;
-    const char *directionSwitch; // SwitchButton of the calibration strip
-    const char *lowerLimit;      // line edits of the calibration strip (validator 0..4095)
-    const char *upperLimit;
 };
 const std::array<AxisInfo, AxisCount> &axisTable();
 
 constexpr IntRange AxisValueRange{0, 4095};
-constexpr IntRange CalibrationLimitRange{0, 4095};
+// The calibration limits of an axis are axis values.
+constexpr IntRange CalibrationLimitRange = AxisValueRange;
 
-constexpr const char *WheelGaugeObject = "gaugeArc";
 constexpr int WheelPositionByte = 1; // 16-bit unsigned, 32767 is the centre
 constexpr int FirstButtonByte = 12;  // button k is bit (7 - k % 8) of byte 12 + k / 8
 constexpr int ButtonCount = 64;
-
-// The 64 button LED labels in button order: led_1 .. led_8, led_57 .. led_112.
-QStringList buttonLedNames();
-// The calibration limit fields lineFriction_2 .. lineFriction_13, lower then upper per axis.
-QStringList calibrationLimitNames();
 
 // ---------------------------------------------------------------------------------------------
 // Status report indicators (0x80/0x0A)
 // ---------------------------------------------------------------------------------------------
 
-struct StatusCodeInfo
-{
-    quint16 code;
-    const char *lamp;  // pilot lamp object name
-    const char *label; // label object beside the lamp
-};
+// Status codes 0..8 each have a pilot lamp, in code order (indicators.h); higher codes have
+// none.
 constexpr int StatusCodeCount = 9;
-// Codes 0..8 in order; code k lights lamp imagePilot(k+1).
-const std::array<StatusCodeInfo, StatusCodeCount> &statusCodeTable();
-// The row of `code`, or nullptr for codes 9 and above.
-const StatusCodeInfo *statusCodeInfo(quint16 code);
-// imagePilot1 .. imagePilot9 in code order.
-QStringList pilotLampNames();
-
-constexpr const char *FirmwareLabelObject = "label_16";
-constexpr const char *VoltageLabelObject = "label_33";
-constexpr const char *VoltageUnitLabelObject = "label_34";
-
-// ---------------------------------------------------------------------------------------------
-// Validators
-// ---------------------------------------------------------------------------------------------
-
-struct ValidatorAssignment
-{
-    QString lineEdit;
-    IntRange range;
-};
-// Every line edit that carries an integer validator, with its range: the machine line edits,
-// the game line edits (send order), lineGamesSinTwo/Three (lineGamesSinFour has none) and the
-// twelve calibration limit fields.
-QVector<ValidatorAssignment> validatorAssignments();
 
 // ---------------------------------------------------------------------------------------------
 // Profiles

@@ -147,15 +147,6 @@ quint16 unpackAxis(const QByteArray &report, const AxisInfo &axis)
 
 } // namespace
 
-ParameterValues ParameterValues::formValues()
-{
-    ParameterValues values;
-    for (const ParameterInfo &info : parameterTable()) {
-        values.setValue(info.parameter, info.formValue);
-    }
-    return values;
-}
-
 int valueFromText(const QString &text)
 {
     bool ok = false;

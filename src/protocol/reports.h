@@ -18,7 +18,7 @@
 //     using namespace protocol;
 //     ParameterValues values;
 //     for (const ParameterInfo *p : machineParameters())
-//         values.setValue(p->parameter, slider(p->controls.slider)->value());
+//         values.setValue(p->parameter, sliderOf(p->parameter)->value());
 //     if (const auto report = checkedMachineSettingsReport(values, false, featureReportLength))
 //         send(*report);
 //
@@ -27,7 +27,7 @@
 //     if (const auto echo = decodeMachineSettings(buffer)) {
 //         for (const ParameterInfo *p : reportParameters(SubCommand::MachineSettings)) {
 //             const int v = echo->values.value(p->parameter);
-//             lineEdit(p->controls.lineEdit)->setText(QString::number(v));
+//             lineEditOf(p->parameter)->setText(QString::number(v));
 //         }
 //     }
 
@@ -69,9 +69,6 @@ class ParameterValues
 public:
     int value(Parameter parameter) const { return m_values[static_cast<int>(parameter)]; }
     void setValue(Parameter parameter, int value) { m_values[static_cast<int>(parameter)] = value; }
-
-    // The values the form shows before any profile or device data (the catalogue's form values).
-    static ParameterValues formValues();
 
     bool operator==(const ParameterValues &other) const { return m_values == other.m_values; }
     bool operator!=(const ParameterValues &other) const { return !(*this == other); }

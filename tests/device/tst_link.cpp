@@ -3,7 +3,7 @@
 // sequence and the firmware refusal. Each row is a script of user and
 // platform actions with checks in between.
 
-#include "indicators.h"
+#include "indicatorlooks.h"
 #include "languagetable.h"
 #include "usbthread.h"
 #include "widgetharness.h"
@@ -19,9 +19,9 @@ namespace {
 QString litGroup(const WidgetHarness &h)
 {
     QString lit = QStringLiteral("-");
-    for (const protocol::HeaderLampGroupInfo &group : protocol::headerLampGroups()) {
+    for (const form::HeaderLampGroupInfo &group : form::headerLampGroups()) {
         for (const char *name : group.lamps) {
-            if (h.child<QLabel>(name)->styleSheet() != QLatin1String(protocol::HeaderLampOffStyle))
+            if (h.child<QLabel>(name)->styleSheet() != QLatin1String(form::HeaderLampOffStyle))
                 lit = QString(QChar('A' + int(group.group)));
         }
     }

@@ -1,9 +1,11 @@
-// The generated form against the parameter catalogue: the sliders are what keeps values in
-// their ranges, so every parameter's controls must exist with the catalogue's kind, range,
-// step and start value, and every control the window reaches by name must exist.
+// The generated form against the form catalogue: the sliders are what keeps values in their
+// ranges, so every parameter's controls must exist with the catalogue's kind, range, step and
+// start value, every field must take its slider's range, and every control the window reaches
+// by name must exist.
 
+#include "formcatalogue.h"
 #include "gaugesimple.h"
-#include "parameters.h"
+#include "indicatorlooks.h"
 #include "ui_widget.h"
 
 #include <QComboBox>
@@ -12,7 +14,8 @@
 #include <QSlider>
 #include <QtTest>
 
-using namespace protocol;
+using namespace form;
+using protocol::IntRange;
 
 class TestForm : public QObject
 {
@@ -39,23 +42,34 @@ void TestForm::controlsFollowTheCatalogue()
         QCOMPARE(slider->pageStep(), step);
         QCOMPARE(slider->value(), value);
     };
-    for (const ParameterInfo &info : parameterTable()) {
-        QVERIFY2(find(info.controls.label, "QLabel"), info.name);
-        if (info.group == ParameterGroup::Choice) {
-            auto *combo = qobject_cast<QComboBox *>(find(info.controls.combo, "QComboBox"));
+    const QVector<ValidatorAssignment> validators = validatorAssignments();
+    for (const protocol::ParameterInfo &info : protocol::parameterTable()) {
+        const ParameterForm &row = parameterForm(info.parameter);
+        QVERIFY2(find(row.controls.label, "QLabel"), info.name);
+        if (info.group == protocol::ParameterGroup::Choice) {
+            auto *combo = qobject_cast<QComboBox *>(find(row.controls.combo, "QComboBox"));
             QVERIFY2(combo, info.name);
             QCOMPARE(combo->count(), info.range.maximum + 1);
-            QCOMPARE(combo->currentIndex(), info.formValue);
+            QCOMPARE(combo->currentIndex(), row.startValue);
             continue;
         }
-        checkSlider(info.controls.slider, info.range, info.pageStep, info.formValue);
-        QVERIFY2(find(info.controls.lineEdit, "QLineEdit"), info.controls.lineEdit);
+        checkSlider(row.controls.slider, info.range, row.pageStep, row.startValue);
+        QVERIFY2(find(row.controls.lineEdit, "QLineEdit"), row.controls.lineEdit);
+        // The line edit's validator takes exactly what its slider holds (Angle also 0).
+        const auto v = std::find_if(validators.begin(), validators.end(), [&](const auto &a) {
+            return a.lineEdit == QLatin1String(row.controls.lineEdit);
+        });
+        QVERIFY2(v != validators.end(), info.name);
+        QCOMPARE(v->range.maximum, info.range.maximum);
+        QCOMPARE(v->range.minimum,
+                 info.parameter == protocol::Parameter::Angle ? 0 : info.range.minimum);
     }
     for (const UnboundSliderRow &row : unboundPeriodicRows()) {
-        checkSlider(row.slider, row.range, row.pageStep, row.formValue);
+        checkSlider(row.slider, protocol::parameterInfo(row.rangeOf).range, row.pageStep,
+                    row.startValue);
         QVERIFY2(find(row.lineEdit, "QLineEdit"), row.lineEdit);
     }
-    for (const AxisInfo &axis : axisTable()) {
+    for (const AxisControls &axis : axisControls()) {
         QVERIFY2(find(axis.gauge, "GaugeSimple"), axis.gauge);
         QVERIFY2(find(axis.directionSwitch, "SwitchButton"), axis.directionSwitch);
     }
@@ -66,6 +80,12 @@ void TestForm::controlsFollowTheCatalogue()
     for (const char *name : {FirmwareLabelObject, VoltageLabelObject, VoltageUnitLabelObject})
         QVERIFY2(find(name, "QLabel"), name);
     QVERIFY(find(WheelGaugeObject, "GaugeArc"));
+    // Button k lights the k-th LED of the two numbered runs.
+    const QStringList leds = buttonLedNames();
+    QCOMPARE(leds.size(), protocol::ButtonCount);
+    const int numbers[][2] = {{0, 1}, {7, 8}, {8, 57}, {47, 96}, {63, 112}};
+    for (const auto &n : numbers)
+        QCOMPARE(leds.at(n[0]), QStringLiteral("led_%1").arg(n[1]));
 }
 
 QTEST_MAIN(TestForm)

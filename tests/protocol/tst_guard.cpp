@@ -1,7 +1,8 @@
 // The boundary guard: the checked builders build a report only from values
-// inside the catalogue's ranges. Each row changes one parameter of the form
-// values (angle 900, force -100, filter 1, game 100 150 99 189 100 200).
+// inside the catalogue's ranges. Each row changes one parameter of the form's
+// start values (angle 900, force -100, filter 1, game 100 150 99 189 100 200).
 
+#include "formcatalogue.h"
 #include "reports.h"
 
 #include <QtTest>
@@ -61,7 +62,7 @@ void TestGuard::refusesValuesOutsideTheirRange()
     QFETCH(int, value);
     QFETCH(bool, center);
     QFETCH(QByteArray, expected);
-    ParameterValues values = ParameterValues::formValues();
+    ParameterValues values = form::startValues();
     values.setValue(P(parameter), value);
     std::optional<QByteArray> built;
     switch (parameterInfo(P(parameter)).field.subCommand) {

@@ -1,6 +1,7 @@
 // Byte-exact tests of the report codecs. Expected bytes are written out from the report
 // layouts, never computed from the production tables.
 
+#include "formcatalogue.h"
 #include "reports.h"
 #include "unchecked_reports.h"
 
@@ -136,7 +137,7 @@ void TestReports::builders_data()
         {"machine low bits",
          machineSettingsReport(values(MachineOrder, {70000, 300, 256, 511, -1, 0, 0}), 0),
          "80 01 70 11 00 2C 00 FF FF 00 00"},
-        {"machine form values", machineSettingsReport(ParameterValues::formValues(), 0),
+        {"machine form values", machineSettingsReport(form::startValues(), 0),
          "80 01 84 03 00 9C 01 00 00 00 00"},
         {"game", gameSettingsReport(gameSample), "80 02 B5 48 4C 35 64 C8 00 00 00"},
         {"game places", gameSettingsReport(values(GameOrder, {1, 2, 3, 4, 5, 6})),

@@ -14,6 +14,7 @@
 
 #include "../profileflows/modalresponder.h"
 #include "featurecheck.h"
+#include "formcatalogue.h"
 #include "inidocument.h"
 #include "parameterprofile.h"
 #include "processprobe.h"
@@ -116,10 +117,12 @@ private:
 // The parameter whose slider, field or selector `control` is.
 const protocol::ParameterInfo *parameterOf(const QObject *control)
 {
-    for (const protocol::ParameterInfo &info : protocol::parameterTable())
-        for (const char *name : {info.controls.slider, info.controls.lineEdit, info.controls.combo})
+    for (const protocol::ParameterInfo &info : protocol::parameterTable()) {
+        const form::Controls &c = form::controls(info.parameter);
+        for (const char *name : {c.slider, c.lineEdit, c.combo})
             if (name && control->objectName() == QLatin1String(name))
                 return &info;
+    }
     return nullptr;
 }
 
@@ -153,10 +156,8 @@ void TestSoak::userAction()
     if (QApplication::activeModalWidget())
         return; // the window takes no input while one of its dialogs is open
     Widget *w = m_harness->widget();
-    const QStringList sliders =
-        protocol::machineSliderNames() + protocol::gameSliderNamesInSendOrder();
-    const QStringList fields =
-        protocol::machineLineEditNames() + protocol::gameLineEditNamesInSendOrder();
+    const QStringList sliders = form::machineSliderNames() + form::gameSliderNamesInSendOrder();
+    const QStringList fields = form::machineLineEditNames() + form::gameLineEditNamesInSendOrder();
     auto *slider = w->findChild<QSlider *>(sliders.at(pick(sliders.size())));
     auto *field = w->findChild<QLineEdit *>(fields.at(pick(fields.size())));
     auto *list = m_harness->child<QComboBox>("CB_ReadFile");
@@ -333,8 +334,7 @@ void TestSoak::randomActionsAndFaults()
     QVERIFY(shippedFile.open(QIODevice::WriteOnly) && shippedFile.write(shipped) > 0);
     shippedFile.close();
     allow(profiles::checkProfile(shippedPath).values);
-    for (const QString &name :
-         protocol::machineLineEditNames() + protocol::gameLineEditNamesInSendOrder())
+    for (const QString &name : form::machineLineEditNames() + form::gameLineEditNamesInSendOrder())
         m_harness->child<QLineEdit>(qPrintable(name))->installEventFilter(this);
 
     // The run is a fixed length of random input on timers; every 100 ms the

@@ -4,10 +4,11 @@
 The form holds a few hundred controls (three pages, 64 button LEDs, the slider
 rows, the lamps, the hidden strips). Writing them out by hand is error-prone, so
 this script describes them with small builders and emits the .ui that the build
-compiles with uic. The slider rows' ranges, page steps and start values, and the
-range and placeholder texts derived from them, are read from the parameter
-catalogue (src/protocol/parameters.cpp and .h), so the form and the code that
-validates, encodes and saves share one table. Edit this script or the catalogue,
+compiles with uic. The slider rows' ranges, and the range and placeholder texts
+derived from them, are read from the parameter catalogue
+(src/protocol/parameters.cpp and .h), their page steps and start values from the
+form catalogue (src/app/formcatalogue.cpp), so the form and the code that
+validates, encodes and saves share one table. Edit this script or a catalogue,
 run it, commit both.
 
     python3 tools/formgen/formgen.py            # writes src/app/widget.ui
@@ -26,22 +27,33 @@ import xml.etree.ElementTree as ET
 
 PROTOCOL_DIR = os.path.normpath(
     os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "src", "protocol"))
+APP_DIR = os.path.join(os.path.dirname(PROTOCOL_DIR), "app")
 
 _RANGE = r"(\w+|\{-?\d+, -?\d+\})"
 
 
-def read_catalogue(folder=PROTOCOL_DIR):
-    """Slider rows of the catalogue by slider name: (min, max, page step, value).
-
-    Reads the parameter rows and the rows of unbound sliders from parameters.cpp,
-    and the named ranges (Percent, CalibrationLimitRange, ...) from both files.
-    """
+def _read(folder, *names):
     text = ""
-    for name in ("parameters.h", "parameters.cpp"):
+    for name in names:
         with open(os.path.join(folder, name), encoding="utf-8") as source:
             text += source.read()
+    return text
+
+
+def read_catalogue(protocol=PROTOCOL_DIR, app=APP_DIR):
+    """The slider rows by slider name, (min, max, page step, value), and the
+    axis and calibration-limit ranges.
+
+    Reads each parameter's range, and the named ranges (Percent,
+    CalibrationLimitRange, ...), from parameters.h and .cpp; the slider names,
+    page steps and start values of the parameter rows and of the unbound rows
+    from formcatalogue.cpp.
+    """
+    text = _read(protocol, "parameters.h", "parameters.cpp")
     named = {m.group(1): (int(m.group(2)), int(m.group(3))) for m in
              re.finditer(r"constexpr IntRange (\w+)\{(-?\d+), (-?\d+)\};", text)}
+    for m in re.finditer(r"constexpr IntRange (\w+) = (\w+);", text):
+        named[m.group(1)] = named[m.group(2)]
 
     def bounds(token):
         if token in named:
@@ -49,33 +61,33 @@ def read_catalogue(folder=PROTOCOL_DIR):
         lo, hi = re.fullmatch(r"\{(-?\d+), (-?\d+)\}", token).groups()
         return int(lo), int(hi)
 
+    ranges = {m.group(1): bounds(m.group(2)) for m in
+              re.finditer(r'\{P::(\w+), "\w+", G::\w+, ' + _RANGE + ",", text)}
+    form = _read(app, "formcatalogue.cpp")
     rows = {}
-    parameter = (r'\{"\w+", "(\w+)", "\w+", nullptr, (?:nullptr|"\w+")\},\s*'
-                 + _RANGE + ", " + _RANGE + r", (\d+), (-?\d+),")
-    unbound = r'\{"(\w+)", "\w+", ' + _RANGE + r", (\d+), (-?\d+), (?:true|false)\}"
-    for m in re.finditer(parameter, text):
-        rows[m.group(1)] = bounds(m.group(2)) + (int(m.group(4)), int(m.group(5)))
-    for m in re.finditer(unbound, text):
-        rows[m.group(1)] = bounds(m.group(2)) + (int(m.group(3)), int(m.group(4)))
-    if not rows or "CalibrationLimitRange" not in named:
-        sys.exit("formgen: cannot read the parameter catalogue in %s" % folder)
-    return rows, named["CalibrationLimitRange"]
+    parameter = (r'\{P::(\w+),\s*\{(?:nullptr|"\w+"), "(\w+)", "\w+", nullptr, (?:nullptr|"\w+")\},'
+                 r"\s*(\d+), (-?\d+), (?:true|false)\}")
+    unbound = r'\{"(\w+)", "\w+", P::(\w+), (\d+), (-?\d+), (?:true|false)\}'
+    for m in re.finditer(parameter, form):
+        rows[m.group(2)] = ranges[m.group(1)] + (int(m.group(3)), int(m.group(4)))
+    for m in re.finditer(unbound, form):
+        rows[m.group(1)] = ranges[m.group(2)] + (int(m.group(3)), int(m.group(4)))
+    if not rows or "CalibrationLimitRange" not in named or "AxisValueRange" not in named:
+        sys.exit("formgen: cannot read the catalogues in %s and %s" % (protocol, app))
+    return rows, named["AxisValueRange"], named["CalibrationLimitRange"]
 
 
-CATALOGUE, CALIBRATION_RANGE = read_catalogue()
-
-APP_DIR = os.path.join(os.path.dirname(PROTOCOL_DIR), "app")
+CATALOGUE, AXIS_RANGE, CALIBRATION_RANGE = read_catalogue()
 
 
 def read_language_table(folder=APP_DIR):
     """Chinese texts of the window's language table by control (a list: combo items).
 
-    Also the maker's name and contact address, under their constant names.
+    Also the maker's name and contact address, under their constant names (the
+    combos' names are the form catalogue's).
     """
-    with open(os.path.join(folder, "languagetable.h"), encoding="utf-8") as source:
-        header = source.read()
-    with open(os.path.join(folder, "languagetable.cpp"), encoding="utf-8") as source:
-        table = source.read()
+    header = _read(folder, "formcatalogue.h", "languagetable.h")
+    table = _read(folder, "languagetable.cpp")
     constants = dict(re.findall(r'constexpr const char \*(\w+) = "([^"]*)";', header))
     texts = {}
     for control, chinese in re.findall(r'\{"?(\w+)"?, ("[^"]*"|\w+), (?:"[^"]*"|\w+)\}',
@@ -679,8 +691,8 @@ def build_page1(f, stack):
     for i, (name, (x, y)) in enumerate(zip(GAUGE_NAMES, GAUGE_POSITIONS)):
         g = f.widget(page, "GaugeSimple", name, (x, y, 231, 201))
         if i == 0:
-            p_double(g, "minValue", 0, stdset=False)
-        p_double(g, "maxValue", 4095, stdset=False)
+            p_double(g, "minValue", AXIS_RANGE[0], stdset=False)
+        p_double(g, "maxValue", AXIS_RANGE[1], stdset=False)
         p_number(g, "scaleMajor", 5, stdset=False)
         p_color(g, "usedColor", 46, 189, 231)
         p_color(g, "freeColor", 57, 65, 68)
