@@ -131,10 +131,20 @@ constexpr Message BaseInUseMessage{
     "方向盘基座正被另一个程序占用。请关闭该程序，基座空闲后本软件会自动连接。",
     "The wheel base is being used by another program. Close that program; this tool connects "
     "to the base as soon as it is free."};
+#ifdef Q_OS_LINUX
+constexpr Message BaseAccessDeniedMessage{
+    "已检测到方向盘基座，但当前用户无权访问它。\n"
+    "请安装 velorax-manager 软件包（或把其 udev 规则 60-velorax-wheelbase.rules 复制到 "
+    "/etc/udev/rules.d），然后拔下并重新插入基座。",
+    "The wheel base is connected, but this user may not open it.\nInstall the velorax-manager "
+    "package (or copy its udev rule 60-velorax-wheelbase.rules to /etc/udev/rules.d), then "
+    "unplug the wheel base and plug it in again."};
+#else
 constexpr Message BaseAccessDeniedMessage{
     "系统拒绝访问方向盘基座。请关闭其他使用基座的程序，或以有权限的用户运行本软件。",
     "The system refused access to the wheel base. Close other programs that use it, or run "
     "this tool as a user who may open it."};
+#endif
 constexpr Message FirmwareTooOldMessage{
     "方向盘基座的固件版本为 %1，本软件需要 %2 或更高版本。请先更新基座固件，然后重新插入基座。",
     "The wheel base's firmware is version %1; this tool needs version %2 or later. Update the "

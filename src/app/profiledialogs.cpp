@@ -21,6 +21,8 @@ Q_LOGGING_CATEGORY(lcProfileDialogs, "velorax.ui.profiles.dialogs")
 
 namespace profiledialogs {
 
+namespace {
+
 // The other edition's name in its refusal box, and this edition's in the
 // conversion offer.
 const char kForeignEditionName[] = "Torvane Manager";
@@ -32,10 +34,14 @@ bool systemLocaleIsChinese()
     return QLocale().language() == QLocale::Chinese;
 }
 
+} // namespace
+
 QString informationTitle()
 {
     return language::messageText(language::InformationTitle);
 }
+
+namespace {
 
 void showFileNotExists(QWidget *parent)
 {
@@ -45,8 +51,8 @@ void showFileNotExists(QWidget *parent)
     QMessageBox::information(parent, informationTitle(), text);
 }
 
-// True when the user agrees to mark an unmarked profile as one of this
-// edition; closing the box counts as No.
+} // namespace
+
 bool askToConvertUnmarkedProfile(QWidget *parent)
 {
     const QString text =
@@ -72,6 +78,8 @@ void showForeignEdition(QWidget *parent)
     QMessageBox::information(parent, informationTitle(), text, QMessageBox::Yes | QMessageBox::No);
 }
 
+namespace {
+
 template <typename T> T *control(const QWidget *window, const char *objectName)
 {
     T *found = window->findChild<T *>(QLatin1String(objectName));
@@ -80,7 +88,8 @@ template <typename T> T *control(const QWidget *window, const char *objectName)
     return found;
 }
 
-// The committed values as a save writes them.
+} // namespace
+
 QVector<profiles::ProfileEntry> profileEntries(const QWidget *window,
                                                const protocol::ParameterValues &committed)
 {

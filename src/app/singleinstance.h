@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QWidget>
 
 #include <functional>
 #include <memory>
@@ -12,7 +13,6 @@
 
 class QLocalServer;
 class QLocalSocket;
-#include <QWidget>
 
 // Keeps one copy of the tool per user. The first copy holds a lock file and
 // listens on a local socket; later copies find the lock taken and may send the

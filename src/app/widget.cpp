@@ -6,6 +6,7 @@
 #include "formcatalogue.h"
 #include "helptext.h"
 #include "inifile.h"
+#include "liveindicators.h"
 #include "languagetable.h"
 #include "parameters.h"
 #include "platform.h"

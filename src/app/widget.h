@@ -1,6 +1,7 @@
 #pragma once
 
 #include "basesession.h"
+#include "windowdrag.h"
 
 #include <QByteArray>
 #include <QList>
@@ -9,6 +10,7 @@
 #include <QString>
 #include <QWidget>
 
+#include <memory>
 #include <optional>
 
 class QLabel;
@@ -17,7 +19,7 @@ class QSlider;
 class QTimer;
 class QTranslator;
 class QUndoStack;
-class GaugeSimple;
+class LiveIndicators;
 class HelpText;
 class IniFile;
 class TxtFile;
@@ -82,15 +84,6 @@ public slots:
     void on_toolButton_5_clicked();
     void on_toolButton_3_clicked();
     void on_ForceFeedback_clicked();
-    void on_ValueSet_clicked();
-    void on_toolButton_4_clicked();
-    void on_toolButton_6_clicked();
-    void on_ValueSet_2_clicked();
-    void on_toolButton_7_clicked();
-    void on_toolButton_8_clicked();
-    void on_ValueSet_3_clicked();
-    void on_toolButton_9_clicked();
-    void on_toolButton_10_clicked();
     void SetGaugeArcRanges(int Range);
     void usbStatuLedShow();
     void on_comboBox_activated(int index);
@@ -106,6 +99,17 @@ public slots:
     void on_tbt_original_state_clicked();
     void Slot_Help(bool status);
     void Init_installEventFilter();
+
+    // The page buttons' slots (connectButtons shows the pages directly).
+    void on_ValueSet_clicked() { showPage(0); }
+    void on_ValueSet_2_clicked() { showPage(0); }
+    void on_ValueSet_3_clicked() { showPage(0); }
+    void on_toolButton_4_clicked() { showPage(1); }
+    void on_toolButton_7_clicked() { showPage(1); }
+    void on_toolButton_9_clicked() { showPage(1); }
+    void on_toolButton_6_clicked() { showPage(2); }
+    void on_toolButton_8_clicked() { showPage(2); }
+    void on_toolButton_10_clicked() { showPage(2); }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -123,10 +127,6 @@ private:
     void onLinkDown();
     void onStatus(const session::BaseStatus &status);
     void onNotice(session::Notice notice, int detail);
-    // Gives the link lamps, or every header lamp when `linkLampsOnly` is false, `style`.
-    void setHeaderLamps(const char *style, bool linkLampsOnly);
-    void showPilotLamps(int statusCode);
-    void showButtonLeds(quint64 buttons);
     // widget_binding.cpp: controls bound to parameters
     void bindPairs();
     void bindChoices();
@@ -160,6 +160,7 @@ private:
 
     Ui::Widget *ui = nullptr;
     session::BaseSession *m_session = nullptr;
+    std::unique_ptr<LiveIndicators> m_indicators;
     QUndoStack *m_undoStack = nullptr;
     QLabel *m_historyNote = nullptr;
     QTimer *m_historyNoteTimer = nullptr;
@@ -177,10 +178,6 @@ private:
     QList<QSlider *> m_gameSlidersMaskOrder;
     QList<QLineEdit *> m_gameEditsSendOrder;
     QList<QSlider *> m_gameSlidersSendOrder;
-    QList<QLabel *> m_buttonLeds;
-    QList<QLabel *> m_pilotLamps;
-    // The six axis gauges in axis order X, Y, Z, RX, RY, RZ.
-    QList<GaugeSimple *> m_axisGauges;
 
     // Shown values are being written into the controls (no commitment).
     bool m_showingCommitted = false;
@@ -192,17 +189,11 @@ private:
 
     // Live display.
     quint16 m_angleRange = 0;
-    quint8 m_connectionStep = 0;
-    quint64 m_shownButtons = 0;
-    bool m_buttonsShown = false;
-    int m_shownStatusCode = -1;
 
     // Profiles.
     QString m_dataProfilePath;
     int m_lastLoadedProfileIndex = 0;
     bool m_profileListRefreshing = false;
 
-    // Window dragging.
-    bool m_dragAllowed = false;
-    QPoint m_pressPosition;
+    WindowDrag m_drag;
 };

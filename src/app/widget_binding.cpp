@@ -6,14 +6,14 @@
 #include "widget.h"
 
 #include "formcatalogue.h"
+#include "formcontrols.h"
 #include "indicatorlooks.h"
+#include "liveindicators.h"
 #include "parameters.h"
-#include "rangevalidator.h"
 #include "reports.h"
 
 #include <QComboBox>
 #include <QLineEdit>
-#include <QLoggingCategory>
 #include <QScopedValueRollback>
 #include <QSlider>
 #include <QStackedWidget>
@@ -21,54 +21,6 @@
 
 #include <algorithm>
 #include <optional>
-
-Q_LOGGING_CATEGORY(lcBinding, "velorax.ui.binding")
-
-namespace {
-
-// A field whose Enter was just taken shows a red border for this long.
-constexpr int kPendingStyleMs = 200;
-
-const char kPendingEditStyle[] =
-    "QLineEdit{border:3px rgb(255,0,0); background-color: rgba(124,124,124, 0%);padding:1px "
-    "2px;border-style: solid;font-size:15px;color:#9f9e9e;}QLineEdit:enabled {color: "
-    "rgb(124,124,124);}QLineEdit:enabled:hover,QLineEdit:enabled:focus{border-color: "
-    "rgb(255,0,0);color: rgb(124,124,124);}QLineEdit:!enabled {color: rgb(124,124,124);}";
-const char kNormalEditStyle[] =
-    "QLineEdit{border:1px rgb(124,124,124); background-color: rgba(124,124,124, 0%);padding:1px "
-    "2px;border-style:solid;font-size:15px;color:#9f9e9e;}QLineEdit:enabled {color: "
-    "rgb(124,124,124);}QLineEdit:enabled:hover,QLineEdit:enabled:focus{border-color: "
-    "rgb(124,124,124);color: rgb(124,124,124);}QLineEdit:!enabled {color: rgb(124,124,124);}";
-
-const char kStyleRestoreTimerName[] = "pendingStyleRestore";
-
-// The controls named `names`, in that order. A name the form lacks is
-// reported and left out (the form test keeps the two in step).
-template <typename T> QList<T *> controlsNamed(const QWidget *window, const QStringList &names)
-{
-    QList<T *> controls;
-    controls.reserve(names.size());
-    for (const QString &name : names) {
-        if (T *control = window->findChild<T *>(name))
-            controls.append(control);
-        else
-            qCWarning(lcBinding) << "the form has no" << T::staticMetaObject.className() << name;
-    }
-    return controls;
-}
-
-// `text` as a number by the rules of the field's validator; none for text that is no number
-// yet (empty, a lone sign) or that the validator refuses.
-std::optional<int> typedNumber(const QLineEdit *edit, const QString &text)
-{
-    if (const auto *validator = qobject_cast<const RangeValidator *>(edit->validator()))
-        return validator->number(text);
-    bool ok = false;
-    const int value = text.toInt(&ok, 10);
-    return ok ? std::optional<int>(value) : std::nullopt;
-}
-
-} // namespace
 
 void Widget::ListOfSliderAndLine()
 {
@@ -79,20 +31,14 @@ void Widget::ListOfSliderAndLine()
     m_gameEditsSendOrder = controlsNamed<QLineEdit>(this, form::gameLineEditNamesInSendOrder());
     m_gameSlidersSendOrder = controlsNamed<QSlider>(this, form::gameSliderNamesInSendOrder());
 
-    m_buttonLeds = controlsNamed<QLabel>(this, form::buttonLedNames());
-    const QString ledOff = tr(form::ButtonLedInitialStyle);
-    for (QLabel *led : qAsConst(m_buttonLeds))
-        led->setStyleSheet(ledOff);
+    m_indicators = std::make_unique<LiveIndicators>(this);
     // The live display leaves the LEDs alone while their page is hidden.
     connect(ui->stackedWidget, &QStackedWidget::currentChanged, this, [this] {
         const std::optional<protocol::LiveReport> live =
             protocol::decodeLive(m_session->liveReport());
         if (live && m_liveStatusTimer->isActive())
-            showButtonLeds(live->buttons);
+            m_indicators->showButtons(live->buttons);
     });
-
-    m_axisGauges = controlsNamed<GaugeSimple>(this, form::axisGaugeNames());
-    m_pilotLamps = controlsNamed<QLabel>(this, form::pilotLampNames());
 }
 
 void Widget::ProgressToLinedata()
@@ -250,24 +196,8 @@ bool Widget::ignoresWheel(const QObject *watched) const
 
 void Widget::Slot_SetLabelStyle()
 {
-    auto *edit = qobject_cast<QLineEdit *>(sender());
-    if (!edit)
-        return;
-    edit->setStyleSheet(QString::fromLatin1(kPendingEditStyle));
-
-    // The normal look comes back from a single-shot timer rather than a wait that spins the
-    // event loop; a second Enter within the period restarts it.
-    auto *restore = edit->findChild<QTimer *>(QString::fromLatin1(kStyleRestoreTimerName),
-                                              Qt::FindDirectChildrenOnly);
-    if (!restore) {
-        restore = new QTimer(edit);
-        restore->setObjectName(QString::fromLatin1(kStyleRestoreTimerName));
-        restore->setSingleShot(true);
-        restore->setInterval(kPendingStyleMs);
-        connect(restore, &QTimer::timeout, edit,
-                [edit] { edit->setStyleSheet(QString::fromLatin1(kNormalEditStyle)); });
-    }
-    restore->start();
+    if (auto *edit = qobject_cast<QLineEdit *>(sender()))
+        flashEnteredField(edit);
 }
 
 void Widget::SetGaugeArcRanges(int Range)

@@ -9,6 +9,7 @@
 #include "indicatorlooks.h"
 #include "inifile.h"
 #include "languagetable.h"
+#include "liveindicators.h"
 #include "parameters.h"
 
 #include <QAbstractButton>
@@ -21,41 +22,10 @@
 #include <QToolButton>
 
 #include <algorithm>
-#include <cmath>
 
 namespace {
 
 Q_LOGGING_CATEGORY(lcWindow, "velorax.ui.window")
-
-// Rounds to the nearest integer, halves toward positive infinity.
-int roundHalfUp(double value)
-{
-    return static_cast<int>(std::floor(value + 0.5));
-}
-
-QPoint roundedLocalPosition(const QMouseEvent *event)
-{
-    return QPoint(roundHalfUp(event->localPos().x()), roundHalfUp(event->localPos().y()));
-}
-
-bool isMouseEvent(const QEvent *event)
-{
-    switch (event->type()) {
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonRelease:
-    case QEvent::MouseButtonDblClick:
-    case QEvent::MouseMove:
-        return true;
-    default:
-        return false;
-    }
-}
-
-bool isInputControl(const QObject *object)
-{
-    return object->inherits("QComboBox") || object->inherits("QToolButton") ||
-           object->inherits("QLineEdit") || object->inherits("QSlider");
-}
 
 } // namespace
 
@@ -104,9 +74,10 @@ void Widget::SetWidgetLanguage(int index)
     const int suspension = ui->colorComboBox->currentIndex();
     const int response = ui->colorComboBox_2->currentIndex();
 
-    for (int k = 0; k < m_buttonLeds.size(); ++k) {
-        m_buttonLeds.at(k)->setText(QString::number(k));
-        m_buttonLeds.at(k)->setAlignment(Qt::AlignCenter);
+    const QList<QLabel *> &leds = m_indicators->buttonLeds();
+    for (int k = 0; k < leds.size(); ++k) {
+        leds.at(k)->setText(QString::number(k));
+        leds.at(k)->setAlignment(Qt::AlignCenter);
     }
     for (const language::FixedText &fixed : language::fixedTexts()) {
         if (auto *label = findChild<QLabel *>(QLatin1String(fixed.control)))
@@ -206,27 +177,19 @@ bool Widget::eventFilter(QObject *watched, QEvent *event)
     default:
         break;
     }
-    // A left-button press on an input control belongs to the control; one on a label
-    // starts a window drag. The event always goes on to the control.
-    if (isMouseEvent(event) && static_cast<QMouseEvent *>(event)->buttons() == Qt::LeftButton) {
-        if (isInputControl(watched))
-            m_dragAllowed = false;
-        else if (watched->inherits("QLabel"))
-            m_dragAllowed = true;
-    }
+    m_drag.watch(watched, event);
     return QWidget::eventFilter(watched, event);
 }
 
 void Widget::mousePressEvent(QMouseEvent *event)
 {
-    m_dragAllowed = event->button() == Qt::LeftButton;
-    m_pressPosition = roundedLocalPosition(event);
+    m_drag.press(event);
 }
 
 void Widget::mouseReleaseEvent(QMouseEvent *event)
 {
     Q_UNUSED(event);
-    m_dragAllowed = false;
+    m_drag.release();
 }
 
 void Widget::mouseDoubleClickEvent(QMouseEvent *event)
@@ -237,8 +200,8 @@ void Widget::mouseDoubleClickEvent(QMouseEvent *event)
 
 void Widget::mouseMoveEvent(QMouseEvent *event)
 {
-    if (m_dragAllowed)
-        move(pos() + (roundedLocalPosition(event) - m_pressPosition));
+    if (const std::optional<QPoint> by = m_drag.movedBy(event))
+        move(pos() + *by);
 }
 
 // --- Help ---------------------------------------------------------------------------------
