@@ -15,6 +15,12 @@
 #include <cerrno>
 #include <csignal>
 #endif
+#ifdef Q_OS_WIN
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+#endif
 
 namespace profiles {
 
@@ -161,6 +167,20 @@ qint64 processStartTime(qint64 pid)
     return ok ? started : -1;
 #elif defined(Q_OS_UNIX)
     return ::kill(pid_t(pid), 0) == 0 || errno == EPERM ? 0 : -1;
+#elif defined(Q_OS_WIN)
+    // The creation time in 100 ns units; an ended process whose handle someone still holds
+    // counts as gone.
+    const HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, DWORD(pid));
+    if (!process)
+        return GetLastError() == ERROR_ACCESS_DENIED ? 0 : -1;
+    FILETIME created{}, exited{}, kernel{}, user{};
+    DWORD exitCode = 0;
+    const bool running = GetExitCodeProcess(process, &exitCode) && exitCode == STILL_ACTIVE;
+    const bool timed = GetProcessTimes(process, &created, &exited, &kernel, &user);
+    CloseHandle(process);
+    if (!running)
+        return -1;
+    return timed ? qint64((quint64(created.dwHighDateTime) << 32) | created.dwLowDateTime) : 0;
 #else
     return 0;
 #endif

@@ -60,8 +60,9 @@ QVector<RunLease> readRuns(const QString &profileFolder, QString *problem = null
 // Replaces the journal (removes it when `runs` is empty); false and the reason on failure.
 bool writeRuns(const QString &profileFolder, const QVector<RunLease> &runs, QString *error);
 
-// When process `pid` started, in the system's own units (Linux: field 22 of /proc/PID/stat);
-// -1 when there is no such process. Where the system cannot tell, 0 for any live process.
+// When process `pid` started, in the system's own units (Linux: field 22 of /proc/PID/stat;
+// Windows: the creation time); -1 when there is no such process. Where the system cannot tell,
+// 0 for any live process.
 qint64 processStartTime(qint64 pid);
 // Whether the lease's wrapper still runs: a process with its id and its start time.
 bool wrapperRunning(const RunLease &lease);
