@@ -2,12 +2,15 @@
 // held back, refused or told, and the history steps. Each row is a script of steps in words;
 // "sent ..." checks the reports the base took since the last check.
 #include "basesession.h"
+#include "gamebindings.h"
 #include "parameterbits.h"
 #include "parameterprofile.h"
 #include "parameters.h"
 #include "platform.h"
+#include "processwatcher.h"
 #include "profilefolder.h"
 #include "simplatform.h"
+#include "usbevent.h"
 #include "usbthread.h"
 
 #include <QSignalSpy>
@@ -71,6 +74,10 @@ const Row kRows[] = {
      {"read back", "load Angle 540 GameSpring 70 Response 1", "timers fire", "steps 1", "clear",
       "undo", "sent " + QString(kMachine) + " | " + kGame + " | 80 04 01 00 00 00 00 00 00 00 00",
       "steps 1"}},
+    {"a new link knows nothing of the old one's settings; a late notice of an old handle is no "
+     "removal",
+     {"read back", "unplug", "down", "refuse 1", "plug", "up", "settings unknown",
+      "late disconnect notice", "still linked"}},
     {"an old firmware drops the link until the base is unplugged, told once",
      {"read back", "firmware 4999", "ask", "down", "notices FirmwareTooOld", "poll", "down",
       "unplug", "plug", "up"}},
@@ -268,6 +275,14 @@ void Harness::perform(const QString &step)
         s.requestBaseSettings();
     } else if (step == "down" || step == "up") {
         QVERIFY2(waitFor([&] { return s.linked() == (step == "up"); }), qPrintable(step));
+    } else if (step == "settings unknown") {
+        QVERIFY(!s.baseSettingsKnown());
+        QVERIFY(s.saveSnapshot("before store").isEmpty());
+    } else if (step == "still linked") {
+        QVERIFY(s.linked());
+    } else if (step == "late disconnect notice") {
+        ReaderDisconnectEvent notice(nullptr);
+        QCoreApplication::sendEvent(&s, &notice);
     } else if (step == "poll") {
         s.reconcileLink();
     } else if (step == "unplug" || step == "plug") {
@@ -295,6 +310,7 @@ class TestSession : public QObject
 private slots:
     void scripts_data();
     void scripts();
+    void watchedProgramsAreAnnouncedOnce();
 };
 
 void TestSession::scripts_data()
@@ -313,6 +329,34 @@ void TestSession::scripts()
         if (QTest::currentTestFailed())
             QFAIL(qPrintable("at step: " + step));
     }
+}
+
+// A program is known by its executable's or its first argument's file name, in any case, with or
+// without ".exe"; each run of a watched one is announced when it starts and when it ends.
+void TestSession::watchedProgramsAreAnnouncedOnce()
+{
+    for (const char *name : {"C:\\Games\\Game.EXE", "/opt/game/game", "Z:\\x/GAME.exe"})
+        QCOMPARE(profiles::programKey(name), QStringLiteral("game"));
+    const qint64 self = QCoreApplication::applicationPid(); // a process that surely runs
+    QHash<qint64, QStringList> running;
+    session::ProcessWatcher watcher;
+    watcher.setSources([&] { return std::vector<qint64>(running.keyBegin(), running.keyEnd()); },
+                       [&](qint64 pid) { return running.value(pid); });
+    QStringList told;
+    connect(
+        &watcher, &session::ProcessWatcher::programStarted,
+        [&](const QString &key, qint64 pid) { told << "start " + key + (pid == self ? "" : "?"); });
+    connect(&watcher, &session::ProcessWatcher::programEnded,
+            [&](const QString &key) { told << "end " + key; });
+    running[self] = QStringList{"wine64-preloader", "game"};
+    watcher.scan(); // nothing is watched yet
+    watcher.setPrograms({"game"});
+    watcher.scan();
+    watcher.scan();
+    running.remove(self);
+    watcher.scan();
+    watcher.scan();
+    QCOMPARE(told.join(", "), QStringLiteral("start game, end game"));
 }
 
 QTEST_GUILESS_MAIN(TestSession)
