@@ -1,5 +1,7 @@
 #include "commandline.h"
 
+#include "gamebindings.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -38,6 +40,9 @@ const QVector<OptionRow> &optionRows()
         {Command::Store, {"store"}, nullptr, nullptr, &StoreOptionMessage},
         {Command::Diff, {"diff"}, nullptr, "A B", &DiffOptionMessage},
         {Command::Wrap, {"profile"}, "PROFILE", "-- COMMAND [ARGS...]", &ProfileOptionMessage},
+        {Command::Bind, {"bind"}, "PROGRAM", "PROFILE", &BindOptionMessage},
+        {Command::Unbind, {"unbind"}, "PROGRAM", nullptr, &UnbindOptionMessage},
+        {Command::Bindings, {"bindings"}, nullptr, nullptr, &BindingsOptionMessage},
     };
     return rows;
 }
@@ -230,9 +235,9 @@ bool hasOption(const Scan &scan, const char *name)
 QString requestError(const CommandRequest &request, const Scan &scan, bool separated)
 {
     using namespace language;
-    const int allowed = request.command == Command::Read   ? 1
-                        : request.command == Command::Diff ? 2
-                                                           : 0;
+    const int allowed = request.command == Command::Read || request.command == Command::Bind ? 1
+                        : request.command == Command::Diff                                   ? 2
+                                                                                             : 0;
     if (request.command == Command::None)
         return scan.operands.isEmpty() ? messageText(NoCommandMessage)
                                        : messageText(NotACommandMessage).arg(scan.operands.first());
@@ -240,6 +245,13 @@ QString requestError(const CommandRequest &request, const Scan &scan, bool separ
         return messageText(UnexpectedArgumentMessage).arg(scan.operands.at(allowed));
     if (request.command == Command::Diff && scan.operands.size() != 2)
         return messageText(DiffNeedsTwoMessage);
+    if (request.command == Command::Bind && scan.operands.isEmpty())
+        return messageText(MissingValueMessage).arg(QStringLiteral("--bind"));
+    if (request.command == Command::Bind && scan.operands.first() == QLatin1String(kStandardStream))
+        return messageText(NotAProfileNameMessage).arg(scan.operands.first());
+    if ((request.command == Command::Bind || request.command == Command::Unbind) &&
+        profiles::programKey(request.profile).isEmpty())
+        return messageText(NotAProgramNameMessage).arg(request.profile);
     if (request.json && request.command != Command::Status)
         return messageText(JsonNeedsStatusMessage);
     if (request.command == Command::Wrap && request.program.isEmpty())
@@ -260,6 +272,9 @@ bool CommandRequest::needsBase() const
     case Command::List:
     case Command::Where:
     case Command::Recover:
+    case Command::Bind:
+    case Command::Unbind:
+    case Command::Bindings:
         return false;
     case Command::Diff:
         return diffOperands.contains(QLatin1String(kBaseOperand));
@@ -336,6 +351,11 @@ ParseOutcome parseCommandLine(const QStringList &arguments, const QString &progr
     const QString error = requestError(request, given, separator >= 0);
     if (!error.isEmpty())
         return usageError(error);
+    if (request.command == Command::Bind || request.command == Command::Unbind) {
+        // The option's value is the program; --bind's operand the profile.
+        request.game = request.profile;
+        request.profile = given.operands.value(0);
+    }
     if (request.command == Command::Read)
         request.file = given.operands.value(0);
     else if (request.command == Command::Diff)

@@ -33,7 +33,10 @@ enum class Command
     Apply,
     Store,
     Diff,
-    Wrap, // --profile PROFILE -- COMMAND [ARGS...]
+    Bind,     // --bind PROGRAM PROFILE
+    Unbind,   // --unbind PROGRAM
+    Bindings, // --bindings
+    Wrap,     // --profile PROFILE -- COMMAND [ARGS...]
     // The wrapper's steps, which its process asks the window (or its own link) for: a run
     // starts with PROFILE, a run ends, and runs whose wrapper is gone are finished.
     BeginRun,
@@ -56,6 +59,7 @@ struct CommandRequest
     QString profile;                  // --apply, --profile; --save: the name
     QStringList diffOperands;         // --diff A B
     QStringList program;              // after "--": the command and its arguments
+    QString game;                     // --bind, --unbind: the program
     QString workingDirectory;         // of the caller: relative paths resolve there
     int language = language::English; // of the caller's terminal: the answer's language
     QString standardInput;            // a file holding what the caller read from its standard input

@@ -1,5 +1,7 @@
 #include "commandrunner.h"
 
+#include "gamebindings.h"
+
 #include "basesession.h"
 #include "indicatorlooks.h"
 #include "languagetable.h"
@@ -176,6 +178,11 @@ void CommandRunner::act()
     case Command::EndRun:
         run();
         return;
+    case Command::Bind:
+    case Command::Unbind:
+    case Command::Bindings:
+        bindings();
+        return;
     case Command::Recover:
         finish(ExitDone, QString());
         return;
@@ -323,6 +330,41 @@ void CommandRunner::run()
         finish(ExitDone, outcome.message);
     else
         finish(ExitFailed, QString(), outcome.message);
+}
+
+void CommandRunner::bindings()
+{
+    const QString folder = profileFolder();
+    QString error;
+    if (m_request.command == Command::Bindings) {
+        QString out;
+        for (const profiles::GameBinding &binding : profiles::readBindings(folder, &error))
+            out += binding.program + QLatin1Char('\t') + binding.profile + QLatin1Char('\n');
+        finish(error.isEmpty() ? ExitDone : ExitFailed, out, error);
+        return;
+    }
+    if (m_request.command == Command::Unbind) {
+        if (profiles::unbindProgram(folder, m_request.game, &error))
+            finish(ExitDone, messageText(language::UnboundMessage).arg(m_request.game));
+        else
+            finish(ExitFailed, QString(),
+                   error.isEmpty() ? messageText(language::NotBoundMessage).arg(m_request.game)
+                                   : error);
+        return;
+    }
+    // A profile that is there now; a name of the profile folder stays a name, so that the
+    // binding follows the profile's later changes.
+    const Located profile = locate(m_request.profile);
+    if (!profile.found) {
+        finish(ExitFailed, QString(), profile.notFound);
+        return;
+    }
+    const bool inFolder = QFileInfo(profile.path).absolutePath() == QDir(folder).absolutePath();
+    const QString target = inFolder ? QFileInfo(profile.path).fileName() : profile.path;
+    if (profiles::bindProgram(folder, m_request.game, target, &error))
+        finish(ExitDone, messageText(language::BoundMessage).arg(m_request.game, target));
+    else
+        finish(ExitFailed, QString(), error);
 }
 
 void CommandRunner::store()

@@ -70,6 +70,7 @@ private:
     void store();
     void run();
     void diff();
+    void bindings();
     void finish(int exitCode, const QString &out, const QString &err = QString());
     void finishNoBase();
     // A profile argument, found or not, and how messages name it.

@@ -36,11 +36,10 @@ GameSwitcher::GameSwitcher(cli::CommandHost *host, std::function<void(const QStr
     connect(m_watcher, &session::ProcessWatcher::programStarted, this, &GameSwitcher::onStarted);
     connect(m_watcher, &session::ProcessWatcher::programEnded, this, &GameSwitcher::onEnded);
     // Before each scan: the bindings as they are in the file now.
-    connect(m_watcher->findChild<QTimer *>(QStringLiteral("processWatchTimer")), &QTimer::timeout,
-            this, [this] {
-                if (bindingsStamp() != m_bindingsStamp)
-                    reloadBindings();
-            });
+    connect(m_watcher, &session::ProcessWatcher::scanning, this, [this] {
+        if (bindingsStamp() != m_bindingsStamp)
+            reloadBindings();
+    });
     reloadBindings();
 }
 

@@ -246,6 +246,15 @@ constexpr Message ProfileOptionMessage{
     "发送 PROFILE，运行 -- 后面的命令并等待，然后恢复基座原来的设置；以该命令的退出码退出。",
     "Send PROFILE, run the command after --, wait for it, then restore what the base had "
     "before; exit with the command's exit code."};
+constexpr Message BindOptionMessage{
+    "当名为 PROGRAM 的程序（可执行文件或其第一个参数的文件名，不分大小写，可省略 .exe）运行时，窗口把 PROFILE 发送给基座，程序结束后恢复原来的设置。",
+    "While a program named PROGRAM runs (the file name of its executable or of its first "
+    "argument, in any case, .exe optional), the window sends PROFILE to the base, and restores "
+    "what it had when the program ends."};
+constexpr Message UnbindOptionMessage{"删除 PROGRAM 的绑定。", "Remove PROGRAM's binding."};
+constexpr Message BindingsOptionMessage{"列出绑定：程序和配置，以制表符分隔。",
+                                        "List the bindings: program and profile, separated by "
+                                        "a tab."};
 constexpr Message NamesHelpMessage{
     "PROFILE、A、B：名称指配置文件夹中的配置（见 --where），history/NAME 指快照；含“/”的路径，或当前文件夹中存在的 NAME.ini，指文件。",
     "PROFILE, A, B: a name is a profile in the profile folder (see --where), history/NAME a "
@@ -278,6 +287,11 @@ constexpr Message BaseSilentMessage{"基座没有及时发送它的设置。",
                                     "The wheel base did not send its settings in time."};
 constexpr Message ProfileAppliedMessage{"已把“%1”发送给基座。",
                                         "Sent \"%1\" to the wheel base."};
+constexpr Message BoundMessage{"“%1”运行时将使用配置“%2”。",
+                                "'%1' gets profile '%2' while it runs."};
+constexpr Message UnboundMessage{"已删除“%1”的绑定。", "Removed the binding of '%1'."};
+constexpr Message NotBoundMessage{"“%1”没有绑定。", "'%1' has no binding."};
+constexpr Message NotAProgramNameMessage{"“%1”不是程序名", "'%1' is no program name"};
 constexpr Message SettingsStoredMessage{"基座已保存它的设置。",
                                         "The wheel base stored its settings."};
 constexpr Message SettingsWrittenMessage{"已把基座的设置写入“%1”。",

@@ -2,7 +2,9 @@
 
 #include "commandprocess.h"
 #include "commandrunner.h"
+#include "gameswitcher.h"
 #include "languagetable.h"
+#include "processwatcher.h"
 #include "profilefolder.h"
 #include "runjournal.h"
 #include "signalrelay.h"
@@ -182,12 +184,18 @@ int runApplication(int argc, char **argv, const StartupHooks &hooks)
                                  shown->showNotice("runsFinishedNotice", result.err.trimmed());
                          });
                      });
+    // Bound programs get their profiles while the window runs, through its command host.
+    auto games = std::make_unique<GameSwitcher>(
+        commandHost.get(),
+        [shown = window.get()](const QString &text) { shown->showNotice("gameNotice", text); });
+    games->watcher()->start();
     window->show();
     if (hooks.afterShow)
         hooks.afterShow(window.get());
 
     const int result = application->exec();
     guard->setRequestHandler(nullptr);
+    games.reset();
     commandHost.reset();
     window.reset();
     guard.reset();

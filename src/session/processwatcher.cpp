@@ -24,10 +24,11 @@
 namespace session {
 
 ProcessWatcher::ProcessWatcher(QObject *parent)
-    : QObject(parent), m_list(&systemProcessIds), m_keys(&systemProgramKeys)
+    : QObject(parent), m_timer(new QTimer(this)), m_list(&systemProcessIds),
+      m_keys(&systemProgramKeys)
 {
-    m_timer.setObjectName(QStringLiteral("processWatchTimer"));
-    connect(&m_timer, &QTimer::timeout, this, &ProcessWatcher::scan);
+    m_timer->setObjectName(QStringLiteral("processWatchTimer"));
+    connect(m_timer, &QTimer::timeout, this, &ProcessWatcher::scan);
 }
 
 void ProcessWatcher::setSources(ListProcesses list, ProgramKeys keys)
@@ -44,7 +45,7 @@ void ProcessWatcher::setPrograms(const QStringList &keys)
 
 void ProcessWatcher::start(int intervalMs)
 {
-    m_timer.start(intervalMs);
+    m_timer->start(intervalMs);
     scan();
 }
 
@@ -59,6 +60,7 @@ QString ProcessWatcher::watchedKey(const QStringList &keys) const
 
 void ProcessWatcher::scan()
 {
+    emit scanning();
     const std::vector<qint64> running = m_list();
     QHash<qint64, Seen> seen;
     seen.reserve(int(running.size()));

@@ -31,7 +31,7 @@ public:
     // The program keys watched; a change takes effect at the next scan.
     void setPrograms(const QStringList &keys);
     void start(int intervalMs = kIntervalMs);
-    void stop() { m_timer.stop(); }
+    void stop() { m_timer->stop(); }
 
     static constexpr int kIntervalMs = 1000;
 
@@ -39,6 +39,8 @@ public slots:
     void scan();
 
 signals:
+    // A scan begins (the watched programs may be set again here).
+    void scanning();
     // `pid` runs program `key`, since `started` (profiles::processStartTime).
     void programStarted(const QString &key, qint64 pid, qint64 started);
     void programEnded(const QString &key, qint64 pid, qint64 started);
@@ -52,7 +54,7 @@ private:
     };
     QString watchedKey(const QStringList &keys) const;
 
-    QTimer m_timer;
+    QTimer *m_timer;
     ListProcesses m_list;
     ProgramKeys m_keys;
     QStringList m_programs;

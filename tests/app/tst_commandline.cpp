@@ -61,6 +61,7 @@ private slots:
     void runs_data();
     void runs();
     void simultaneousCommands();
+    void boundGame();
 
 private:
     void start(QProcess &process, const QStringList &arguments, const QStringList &setup = {});
@@ -229,6 +230,11 @@ void TestCommandLine::commands_data()
         "^velorax-manager-demo: --profile needs the command to run after --\\nTry [^\\n]*\\n$");
     row("read into a folder that is not there", false, {"--read", "no/such/folder.ini"}, 1, "^$",
         "folder\\.ini\" could not be written; the system says: No such file or directory\\n$");
+    row("bind a profile that is not there", false, {"--bind", "game", "nothing"}, 1, "^$",
+        "^No profile \"nothing\"");
+    row("bind without a profile", false, {"--bind", "game"}, 2, "^$", "'--bind' needs a value");
+    row("unbind what has no binding", false, {"--unbind", "game.exe"}, 1, "^$",
+        "^'game.exe' has no binding\\.\n$");
     row("unknown option", false, {"--bogus"}, 2, "^$",
         "^velorax-manager-demo: unknown option '--bogus'\\n"
         "Try 'velorax-manager-demo --help'\\.\\n$");
@@ -512,6 +518,38 @@ void TestCommandLine::simultaneousCommands()
             QVERIFY(p->readAllStandardOutput().contains("\"linked\":true"));
         }
     }
+}
+
+// A bound program started beside the window, under any folder and as a Windows game would be
+// named, gets its profile; when it ends the base gets back what it had.
+void TestCommandLine::boundGame()
+{
+    const Outcome bound =
+        run({QStringLiteral("--bind"), QStringLiteral("FakeGame.EXE"), QStringLiteral("good")});
+    QCOMPARE(bound.out, QStringLiteral("'FakeGame.EXE' gets profile 'good.ini' while it runs.\n"));
+    auto unbind = qScopeGuard([&] {
+        run({QStringLiteral("--unbind"), QStringLiteral("fakegame")});
+    });
+    QCOMPARE(run({QStringLiteral("--bindings")}).out, QStringLiteral("FakeGame.EXE\tgood.ini\n"));
+    QProcess window, game;
+    QString log;
+    auto end = qScopeGuard([&] {
+        for (QProcess *p : {&game, &window})
+            p->kill(), p->waitForFinished();
+    });
+    QVERIFY2(startWindow(window, log), "the window did not start");
+    const QString program = m_work.filePath(QStringLiteral("FakeGame"));
+    QVERIFY(QFile::copy(QStringLiteral("/bin/sleep"), program));
+    game.start(program, {QStringLiteral("60")});
+    QVERIFY(game.waitForStarted());
+    QVERIFY2(waitForLog(window, log, QRegularExpression(QRegularExpression::escape(m_goodLine))),
+             qPrintable(log));
+    game.kill();
+    game.waitForFinished();
+    QVERIFY2(waitForLog(window, log,
+                        QRegularExpression(QRegularExpression::escape(m_goodLine) + "[\\s\\S]*" +
+                                           QRegularExpression::escape(m_initialLine))),
+             qPrintable(log));
 }
 
 QTEST_GUILESS_MAIN(TestCommandLine)
