@@ -78,6 +78,8 @@ const Row kRows[] = {
      "removal",
      {"read back", "unplug", "down", "refuse 1", "plug", "up", "settings unknown",
       "late disconnect notice", "still linked"}},
+    {"a base another program holds is told of once and looked for every two seconds",
+     {"unplugged at start", "busy", "plug", "polling", "notices BaseInUse", "free", "poll", "up"}},
     {"an old firmware drops the link until the base is unplugged, told once",
      {"read back", "firmware 4999", "ask", "down", "notices FirmwareTooOld", "poll", "down", "open",
       "still down", "unplug", "plug", "up"}},
@@ -280,6 +282,12 @@ void Harness::perform(const QString &step)
         QVERIFY(s.saveSnapshot("before store").isEmpty());
     } else if (step == "still linked" || step == "still down") {
         QCOMPARE(s.linked(), step == "still linked");
+    } else if (step == "busy" || step == "free") {
+        m_base->failOpens(step == "busy" ? device::OpenError::Busy : device::OpenError::None);
+    } else if (step == "polling") {
+        const auto *poll = s.findChild<QTimer *>("linkPollTimer");
+        QVERIFY(waitFor([&] { return poll && poll->isActive(); }));
+        QCOMPARE(poll->interval(), 2000);
     } else if (step == "open") {
         s.openLink();
     } else if (step == "late disconnect notice") {
