@@ -43,6 +43,7 @@ const QVector<OptionRow> &optionRows()
         {Command::Bind, {"bind"}, "PROGRAM", "PROFILE", &BindOptionMessage},
         {Command::Unbind, {"unbind"}, "PROGRAM", nullptr, &UnbindOptionMessage},
         {Command::Bindings, {"bindings"}, nullptr, nullptr, &BindingsOptionMessage},
+        {Command::Background, {"background"}, nullptr, nullptr, &BackgroundOptionMessage},
     };
     return rows;
 }
@@ -275,6 +276,7 @@ bool CommandRequest::needsBase() const
     case Command::Bind:
     case Command::Unbind:
     case Command::Bindings:
+    case Command::Background:
         return false;
     case Command::Diff:
         return diffOperands.contains(QLatin1String(kBaseOperand));

@@ -33,10 +33,11 @@ enum class Command
     Apply,
     Store,
     Diff,
-    Bind,     // --bind PROGRAM PROFILE
-    Unbind,   // --unbind PROGRAM
-    Bindings, // --bindings
-    Wrap,     // --profile PROFILE -- COMMAND [ARGS...]
+    Bind,       // --bind PROGRAM PROFILE
+    Unbind,     // --unbind PROGRAM
+    Bindings,   // --bindings
+    Background, // --background (the start-up runs it; listed here for the help)
+    Wrap,       // --profile PROFILE -- COMMAND [ARGS...]
     // The wrapper's steps, which its process asks the window (or its own link) for: a run
     // starts with PROFILE, a run ends, and runs whose wrapper is gone are finished.
     BeginRun,

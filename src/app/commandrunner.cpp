@@ -183,6 +183,10 @@ void CommandRunner::act()
     case Command::Bindings:
         bindings();
         return;
+    case Command::Background:
+        // Only a start of its own runs in the background, never a command of another copy.
+        finish(ExitUsage, QString(), messageText(language::OneCommandMessage));
+        return;
     case Command::Recover:
         finish(ExitDone, QString());
         return;

@@ -62,6 +62,8 @@ void GameSwitcher::onStarted(const QString &key, qint64 pid, qint64 started)
     if (profile.isEmpty())
         return;
     qCInfo(lcGames) << "bound program started:" << key << pid;
+    m_active << key;
+    emit activeGamesChanged(m_active);
     cli::CommandRequest request;
     request.command = cli::Command::BeginRun;
     request.profile = profile;
@@ -78,6 +80,8 @@ void GameSwitcher::onStarted(const QString &key, qint64 pid, qint64 started)
 void GameSwitcher::onEnded(const QString &key, qint64 pid, qint64 started)
 {
     qCInfo(lcGames) << "bound program ended:" << key << pid;
+    m_active.removeOne(key);
+    emit activeGamesChanged(m_active);
     cli::CommandRequest request;
     request.command = cli::Command::EndRun;
     request.workingDirectory = profiles::profileFolder();

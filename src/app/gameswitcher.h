@@ -7,7 +7,7 @@
 // two wrapped runs do. A profile that is refused is told once per start of the game.
 
 #include <QObject>
-#include <QSet>
+#include <QStringList>
 
 #include <functional>
 
@@ -31,6 +31,10 @@ public:
     // Reads the bindings again (they are read at every scan whose file changed).
     void reloadBindings();
 
+signals:
+    // The bound programs running now.
+    void activeGamesChanged(const QStringList &programs);
+
 private:
     void onStarted(const QString &key, qint64 pid, qint64 started);
     void onEnded(const QString &key, qint64 pid, qint64 started);
@@ -39,4 +43,5 @@ private:
     std::function<void(const QString &)> m_tell;
     session::ProcessWatcher *m_watcher;
     qint64 m_bindingsStamp = -1;
+    QStringList m_active;
 };

@@ -287,6 +287,19 @@ constexpr Message BaseSilentMessage{"基座没有及时发送它的设置。",
                                     "The wheel base did not send its settings in time."};
 constexpr Message ProfileAppliedMessage{"已把“%1”发送给基座。",
                                         "Sent \"%1\" to the wheel base."};
+// The background instance's tray icon: its menu and tooltip.
+constexpr Message TrayOpenWindowMessage{"打开窗口", "Open the window"};
+constexpr Message TrayApplyProfileMessage{"应用配置", "Apply a profile"};
+constexpr Message TrayQuitMessage{"退出", "Quit"};
+constexpr Message TrayLinkedMessage{"方向盘基座已连接", "Wheel base connected"};
+constexpr Message TrayNotLinkedMessage{"方向盘基座未连接", "No wheel base connected"};
+constexpr Message TrayProfileMessage{"基座上的配置：%1", "Profile on the base: %1"};
+constexpr Message TrayNoGameMessage{"没有运行中的绑定游戏", "No bound game running"};
+constexpr Message TrayGameMessage{"运行中的游戏：%1", "Game running: %1"};
+constexpr Message BackgroundOptionMessage{
+    "在后台运行，不打开窗口：托盘图标，其他命令和绑定的游戏由它处理；再次启动本软件会打开它的窗口。",
+    "Run in the background without the window: a tray icon, and the commands of other copies "
+    "and the bound games go through it; starting the tool again opens its window."};
 constexpr Message BoundMessage{"“%1”运行时将使用配置“%2”。",
                                 "'%1' gets profile '%2' while it runs."};
 constexpr Message UnboundMessage{"已删除“%1”的绑定。", "Removed the binding of '%1'."};

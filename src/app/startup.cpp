@@ -1,5 +1,6 @@
 #include "startup.h"
 
+#include "background.h"
 #include "commandprocess.h"
 #include "commandrunner.h"
 #include "gameswitcher.h"
@@ -107,7 +108,9 @@ int runApplication(int argc, char **argv, const StartupHooks &hooks)
     // QT_LOGGING_RULES asks for them.
     if (!qEnvironmentVariableIsSet("QT_LOGGING_RULES"))
         QLoggingCategory::setFilterRules(QStringLiteral("*.debug=false\n*.info=false"));
-    // Arguments ask for a command; without any the tool is the window.
+    // Arguments ask for a command or the background instance; without any the tool is the window.
+    if (argc == 2 && qstrcmp(argv[1], "--background") == 0)
+        return runBackground(argc, argv, hooks);
     if (argc > 1)
         return runCommandLine(argc, argv, hooks);
     QCoreApplication::setAttribute(Qt::AA_DisableHighDpiScaling, true);
@@ -124,6 +127,12 @@ int runApplication(int argc, char **argv, const StartupHooks &hooks)
 
     auto guard = std::make_unique<SingleInstanceGuard>(applicationId);
     if (guard->isRunning()) {
+        // A background instance opens its window; a window is raised after the box.
+        if (askBackgroundToOpenWindow(*guard)) {
+            guard.reset();
+            application.reset();
+            return 0;
+        }
         showAlreadyRunningBox(locale, hooks);
         guard->sendMessage(QString::fromLatin1(kWakeUpMessage), kWakeUpTimeoutMs);
         guard.reset();

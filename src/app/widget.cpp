@@ -6,8 +6,8 @@
 #include "formcatalogue.h"
 #include "helptext.h"
 #include "inifile.h"
-#include "liveindicators.h"
 #include "languagetable.h"
+#include "liveindicators.h"
 #include "parameters.h"
 #include "platform.h"
 #include "rangevalidator.h"
@@ -40,15 +40,19 @@ QTimer *makeTimer(QObject *parent, int intervalMs)
 
 } // namespace
 
-Widget::Widget(QWidget *parent)
+Widget::Widget(QWidget *parent) : Widget(nullptr, parent) {}
+
+Widget::Widget(session::BaseSession *shared, QWidget *parent)
     : QWidget(parent), ui(new Ui::Widget),
-      m_session(new session::BaseSession(device::platform(), this))
+      m_session(shared ? shared : new session::BaseSession(device::platform(), this)),
+      m_sessionShared(shared != nullptr)
 {
     veloraxInitResources();
     ui->setupUi(this);
     Init_installEventFilter();
     setUpHistory();
-    m_session->setReasonWording(&language::snapshotReason);
+    if (!m_sessionShared)
+        m_session->setReasonWording(&language::snapshotReason);
 
     m_translator = new QTranslator(this);
     QCoreApplication::installTranslator(m_translator);
@@ -91,11 +95,15 @@ Widget::Widget(QWidget *parent)
     ProgressToLinedata();
     connectSession();
     connectButtons();
-    std::uintptr_t nativeWindow = 0;
+    if (m_session->started()) {
+        showSession();
+    } else {
+        std::uintptr_t nativeWindow = 0;
 #ifdef Q_OS_WIN
-    nativeWindow = static_cast<std::uintptr_t>(winId());
+        nativeWindow = static_cast<std::uintptr_t>(winId());
 #endif
-    m_session->start(nativeWindow);
+        m_session->start(nativeWindow);
+    }
 
     // However the event loop ends (a quit signal included), what is pending goes out first.
     connect(qApp, &QCoreApplication::aboutToQuit, m_session,
@@ -130,9 +138,10 @@ Widget::Widget(QWidget *parent)
 
 Widget::~Widget()
 {
-    // The session (a child) ends its reader before the window goes; the generated form holder
-    // is no QObject.
-    delete m_session;
+    // The window's own session (a child) ends its reader before the window goes; the generated
+    // form holder is no QObject.
+    if (!m_sessionShared)
+        delete m_session;
     m_session = nullptr;
     delete ui;
 }

@@ -48,6 +48,9 @@ class Widget : public QWidget
 
 public:
     explicit Widget(QWidget *parent = nullptr);
+    // A window on a session that outlives it (the background instance's); closing it leaves
+    // the session running.
+    explicit Widget(session::BaseSession *shared, QWidget *parent = nullptr);
     ~Widget() override;
 
     session::BaseSession *session() const { return m_session; }
@@ -123,6 +126,8 @@ protected:
 private:
     // widget_link.cpp: the link, status and live display
     void connectSession();
+    // Shows what a session that was running before the window knows.
+    void showSession();
     void onLinkUp();
     void onLinkDown();
     void onStatus(const session::BaseStatus &status);
@@ -160,6 +165,7 @@ private:
 
     Ui::Widget *ui = nullptr;
     session::BaseSession *m_session = nullptr;
+    bool m_sessionShared = false;
     std::unique_ptr<LiveIndicators> m_indicators;
     QUndoStack *m_undoStack = nullptr;
     QLabel *m_historyNote = nullptr;

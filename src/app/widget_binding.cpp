@@ -60,7 +60,8 @@ void Widget::bindPairs()
 {
     // Until the base is read, the session holds what the form starts with; none of it is sent
     // before the base's own values are known.
-    m_session->presetValues(form::startValues());
+    if (!m_session->started())
+        m_session->presetValues(form::startValues());
     // Each pair is bound by position; each field starts with its slider's value.
     const auto bindGroup = [this](const QVector<const protocol::ParameterInfo *> &parameters,
                                   const QList<QSlider *> &sliders,

@@ -103,6 +103,11 @@ void Widget::Slot_CloseApplication()
     // What is pending reaches the base before the link closes. Releasing the read handle lets
     // the reader end; the event loop then returns 0 and the window is torn down in order.
     m_session->sendPendingChanges();
+    if (m_sessionShared) {
+        // The background instance's window: it goes, the session stays.
+        close();
+        return;
+    }
     m_session->releaseReadHandle();
     QCoreApplication::exit(0);
 }

@@ -55,6 +55,18 @@ void Widget::connectSession()
     connect(m_session, &session::BaseSession::historyReset, m_undoStack, &QUndoStack::clear);
 }
 
+void Widget::showSession()
+{
+    for (const protocol::ParameterInfo &info : protocol::parameterTable())
+        showCommitted(info.parameter, m_session->committedValue(info.parameter));
+    const session::BaseStatus status = m_session->status();
+    if (!status.linked)
+        return;
+    onLinkUp();
+    if (status.reported)
+        onStatus(status);
+}
+
 void Widget::onLinkUp()
 {
     m_ledTimer->start();

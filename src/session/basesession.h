@@ -60,6 +60,7 @@ public:
     // need `nativeWindow`; without one, or where they fail, the base is looked for every two
     // seconds), starts the reader and asks for the base's settings.
     void start(std::uintptr_t nativeWindow = 0);
+    bool started() const { return m_started; }
     // Registers for hotplug notifications (on Windows through `nativeWindow`); where they fail
     // the base is looked for every two seconds.
     void registerNotifications(std::uintptr_t nativeWindow);
@@ -226,6 +227,7 @@ private:
     std::string m_refusedPath; // a base whose firmware was refused, while it stays
     USBThread *m_reader = nullptr;
     bool m_linked = false;
+    bool m_started = false;
     bool m_featureSendBusy = false;
     bool m_notificationsWork = false;
     bool m_baseUnopened = false; // a base is plugged in but could not be opened

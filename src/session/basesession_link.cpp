@@ -33,6 +33,7 @@ bool isBase(const device::HidInterfaceInfo &info)
 
 void BaseSession::start(std::uintptr_t nativeWindow)
 {
+    m_started = true;
     openLink();
     registerNotifications(nativeWindow);
     for (FiledReport &filed : m_filed)

@@ -61,6 +61,7 @@ private slots:
     void runs_data();
     void runs();
     void simultaneousCommands();
+    void boundGame_data();
     void boundGame();
 
 private:
@@ -520,10 +521,23 @@ void TestCommandLine::simultaneousCommands()
     }
 }
 
-// A bound program started beside the window, under any folder and as a Windows game would be
-// named, gets its profile; when it ends the base gets back what it had.
+void TestCommandLine::boundGame_data()
+{
+    QTest::addColumn<QStringList>("instance"); // the arguments of the copy that watches
+    QTest::addColumn<bool>("killed"); // it dies while the game runs and starts again after it
+    QTest::newRow("beside the window") << QStringList() << false;
+    QTest::newRow("beside the background instance") << QStringList{"--background"} << false;
+    QTest::newRow("background instance killed while the game runs")
+        << QStringList{"--background"} << true;
+}
+
+// A bound program started beside the window or the background instance, under any folder and
+// as a Windows game would be named, gets its profile; when it ends the base gets back what it
+// had, also when the instance died meanwhile and is started again.
 void TestCommandLine::boundGame()
 {
+    QFETCH(QStringList, instance);
+    QFETCH(bool, killed);
     const Outcome bound =
         run({QStringLiteral("--bind"), QStringLiteral("FakeGame.EXE"), QStringLiteral("good")});
     QCOMPARE(bound.out, QStringLiteral("'FakeGame.EXE' gets profile 'good.ini' while it runs.\n"));
@@ -531,25 +545,52 @@ void TestCommandLine::boundGame()
         run({QStringLiteral("--unbind"), QStringLiteral("fakegame")});
     });
     QCOMPARE(run({QStringLiteral("--bindings")}).out, QStringLiteral("FakeGame.EXE\tgood.ini\n"));
-    QProcess window, game;
+    QProcess watcher, game;
     QString log;
     auto end = qScopeGuard([&] {
-        for (QProcess *p : {&game, &window})
+        for (QProcess *p : {&game, &watcher})
             p->kill(), p->waitForFinished();
     });
-    QVERIFY2(startWindow(window, log), "the window did not start");
+    // One simulated base for every process, as one base on the desk.
+    const QStringList base{"VELORAX_SIM_STATE=" + m_work.filePath(QStringLiteral("game.state"))};
+    const auto startWatcher = [&] {
+        watcher.setReadChannel(QProcess::StandardError);
+        start(watcher, instance, base);
+        return waitForLog(watcher, log, QRegularExpression(QStringLiteral("80 03 01 00")));
+    };
+    QVERIFY2(startWatcher(), "the watching copy did not start");
+    if (!instance.isEmpty()) {
+        // A command goes through the background instance; a normal start opens its window.
+        QCOMPARE(run({QStringLiteral("--status")}).exitCode, 0);
+        QCOMPARE(run({}).exitCode, 0);
+    }
     const QString program = m_work.filePath(QStringLiteral("FakeGame"));
+    QFile::remove(program);
     QVERIFY(QFile::copy(QStringLiteral("/bin/sleep"), program));
     game.start(program, {QStringLiteral("60")});
     QVERIFY(game.waitForStarted());
-    QVERIFY2(waitForLog(window, log, QRegularExpression(QRegularExpression::escape(m_goodLine))),
+    QVERIFY2(waitForLog(watcher, log, QRegularExpression(QRegularExpression::escape(m_goodLine))),
              qPrintable(log));
+    if (killed) {
+        watcher.kill();
+        watcher.waitForFinished();
+    }
     game.kill();
     game.waitForFinished();
-    QVERIFY2(waitForLog(window, log,
+    if (killed) {
+        log.clear();
+        QVERIFY2(startWatcher(), "the watching copy did not start again");
+        log = m_goodLine + log;
+    }
+    QVERIFY2(waitForLog(watcher, log,
                         QRegularExpression(QRegularExpression::escape(m_goodLine) + "[\\s\\S]*" +
                                            QRegularExpression::escape(m_initialLine))),
              qPrintable(log));
+    if (!instance.isEmpty()) {
+        ::kill(pid_t(watcher.processId()), SIGTERM);
+        QVERIFY(watcher.waitForFinished(30000));
+        QCOMPARE(watcher.exitCode(), 0);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestCommandLine)
