@@ -44,6 +44,7 @@ const QVector<OptionRow> &optionRows()
         {Command::Unbind, {"unbind"}, "PROGRAM", nullptr, &UnbindOptionMessage},
         {Command::Bindings, {"bindings"}, nullptr, nullptr, &BindingsOptionMessage},
         {Command::Background, {"background"}, nullptr, nullptr, &BackgroundOptionMessage},
+        {Command::Autostart, {"autostart"}, "on|off", nullptr, &AutostartOptionMessage},
     };
     return rows;
 }
@@ -250,6 +251,9 @@ QString requestError(const CommandRequest &request, const Scan &scan, bool separ
         return messageText(MissingValueMessage).arg(QStringLiteral("--bind"));
     if (request.command == Command::Bind && scan.operands.first() == QLatin1String(kStandardStream))
         return messageText(NotAProfileNameMessage).arg(scan.operands.first());
+    if (request.command == Command::Autostart && request.profile != QLatin1String("on") &&
+        request.profile != QLatin1String("off"))
+        return messageText(NotOnOffMessage).arg(request.profile);
     if ((request.command == Command::Bind || request.command == Command::Unbind) &&
         profiles::programKey(request.profile).isEmpty())
         return messageText(NotAProgramNameMessage).arg(request.profile);
@@ -277,6 +281,7 @@ bool CommandRequest::needsBase() const
     case Command::Unbind:
     case Command::Bindings:
     case Command::Background:
+    case Command::Autostart:
         return false;
     case Command::Diff:
         return diffOperands.contains(QLatin1String(kBaseOperand));

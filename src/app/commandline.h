@@ -36,6 +36,7 @@ enum class Command
     Bind,       // --bind PROGRAM PROFILE
     Unbind,     // --unbind PROGRAM
     Bindings,   // --bindings
+    Autostart,  // --autostart on|off
     Background, // --background (the start-up runs it; listed here for the help)
     Wrap,       // --profile PROFILE -- COMMAND [ARGS...]
     // The wrapper's steps, which its process asks the window (or its own link) for: a run

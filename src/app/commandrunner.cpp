@@ -1,5 +1,6 @@
 #include "commandrunner.h"
 
+#include "autostart.h"
 #include "gamebindings.h"
 
 #include "basesession.h"
@@ -183,6 +184,17 @@ void CommandRunner::act()
     case Command::Bindings:
         bindings();
         return;
+    case Command::Autostart: {
+        const bool on = m_request.profile == QLatin1String("on");
+        QString error;
+        if (!autostart::setEnabled(on, &error))
+            finish(ExitFailed, QString(), error);
+        else if (on)
+            finish(ExitDone, messageText(language::AutostartOnMessage).arg(autostart::command()));
+        else
+            finish(ExitDone, messageText(language::AutostartOffMessage));
+        return;
+    }
     case Command::Background:
         // Only a start of its own runs in the background, never a command of another copy.
         finish(ExitUsage, QString(), messageText(language::OneCommandMessage));

@@ -300,6 +300,15 @@ constexpr Message BackgroundOptionMessage{
     "在后台运行，不打开窗口：托盘图标，其他命令和绑定的游戏由它处理；再次启动本软件会打开它的窗口。",
     "Run in the background without the window: a tray icon, and the commands of other copies "
     "and the bound games go through it; starting the tool again opens its window."};
+constexpr Message AutostartOptionMessage{
+    "on：随桌面启动后台实例；off：不再随桌面启动。",
+    "on: start the background instance with the desktop; off: no longer."};
+constexpr Message AutostartOnMessage{"Velorax Manager 将随桌面在后台启动（%1）。",
+                                     "Velorax Manager starts in the background with the desktop "
+                                     "(%1)."};
+constexpr Message AutostartOffMessage{"Velorax Manager 不再随桌面启动。",
+                                      "Velorax Manager no longer starts with the desktop."};
+constexpr Message NotOnOffMessage{"“%1”应为 on 或 off", "'%1' should be on or off"};
 constexpr Message BoundMessage{"“%1”运行时将使用配置“%2”。",
                                 "'%1' gets profile '%2' while it runs."};
 constexpr Message UnboundMessage{"已删除“%1”的绑定。", "Removed the binding of '%1'."};

@@ -61,6 +61,7 @@ private slots:
     void runs_data();
     void runs();
     void simultaneousCommands();
+    void autostartEntry();
     void boundGame_data();
     void boundGame();
 
@@ -519,6 +520,25 @@ void TestCommandLine::simultaneousCommands()
             QVERIFY(p->readAllStandardOutput().contains("\"linked\":true"));
         }
     }
+}
+
+// --autostart on writes the desktop's autostart entry for the background instance, off removes
+// it; anything else is a usage error.
+void TestCommandLine::autostartEntry()
+{
+    const QStringList config{"XDG_CONFIG_HOME=%work/config"};
+    QFile entry(m_work.filePath(QStringLiteral("config/autostart/velorax-manager.desktop")));
+    QCOMPARE(run({QStringLiteral("--autostart"), QStringLiteral("maybe")}, config).exitCode, 2);
+    QVERIFY(!entry.exists());
+    const Outcome on = run({QStringLiteral("--autostart"), QStringLiteral("on")}, config);
+    QVERIFY2(on.exitCode == 0 && on.out.contains("--background"), qPrintable(on.err));
+    QVERIFY(entry.open(QIODevice::ReadOnly));
+    QVERIFY(QRegularExpression(QStringLiteral("(?m)^Exec=\\S*velorax-manager-demo --background$"))
+                .match(QString::fromUtf8(entry.readAll()))
+                .hasMatch());
+    entry.close();
+    QCOMPARE(run({QStringLiteral("--autostart"), QStringLiteral("off")}, config).exitCode, 0);
+    QVERIFY(!entry.exists());
 }
 
 void TestCommandLine::boundGame_data()
