@@ -13,5 +13,6 @@ echo "# $(date -u +%Y-%m-%dT%H:%MZ) $(uname -srm), $(nproc) cores, commit $commi
 echo "# load before: $(cut -d' ' -f1-3 /proc/loadavg)"
 "$build/bench/bench_live" "${VELORAX_BENCH_SECONDS:-10}"
 "$build/bench/bench_startup" "${VELORAX_BENCH_STARTUPS:-9}"
+"$build/bench/bench_watch" 300
 "$top/bench/demo_xvfb.sh" "$build" "${VELORAX_BENCH_SECONDS:-10}"
 echo "# load after: $(cut -d' ' -f1-3 /proc/loadavg)"

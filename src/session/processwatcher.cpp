@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cstdlib>
 #include <iterator>
 
@@ -61,6 +62,13 @@ QString ProcessWatcher::watchedKey(const QStringList &keys) const
 void ProcessWatcher::scan()
 {
     emit scanning();
+    // Nothing watched and nothing running that was: no need to look.
+    if (m_programs.isEmpty() && std::none_of(m_seen.cbegin(), m_seen.cend(), [](const Seen &seen) {
+            return !seen.watched.isEmpty();
+        })) {
+        m_seen.clear();
+        return;
+    }
     const std::vector<qint64> running = m_list();
     QHash<qint64, Seen> seen;
     seen.reserve(int(running.size()));
