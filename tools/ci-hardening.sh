@@ -24,7 +24,7 @@ fuzz_targets="fuzz_live_decode fuzz_report_descriptor fuzz_device_path fuzz_devi
   fuzz_profile fuzz_widget_reports"
 # Tests with more than one thread of the tool (reader, hotplug, simulated base,
 # demo, shutdown, soak).
-tsan_tests="tst_hidraw_reader tst_udev_hotplug tst_link tst_widget tst_history tst_demowindow tst_demo
+tsan_tests="tst_hidraw_reader tst_udev_hotplug tst_link tst_session tst_history tst_demowindow tst_demo
   tst_shutdown tst_soak"
 
 stage() {

@@ -168,4 +168,30 @@ void showProfileProblem(QWidget *parent, const QString &path, const profiles::Fi
     QMessageBox::information(parent, informationTitle(), text);
 }
 
+QString askSaveAsPath(QWidget *parent, const QString &folder)
+{
+    QFileDialog dialog(parent, QCoreApplication::translate("Widget", "Save File"), folder,
+                       QCoreApplication::translate("Widget", "*.ini"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    // A name typed without an extension gets ".ini" before the dialog
+    // asks whether to replace a file of that name.
+    dialog.setDefaultSuffix(QStringLiteral("ini"));
+    QString chosen;
+    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+        chosen = dialog.selectedFiles().constFirst();
+    // Cancelled, or no name at all: the current profile stays current.
+    if (chosen.isEmpty() || QFileInfo(chosen).fileName() == QLatin1String(".ini"))
+        return QString();
+    if (QFileInfo(chosen).suffix().compare(QLatin1String("ini"), Qt::CaseInsensitive) != 0) {
+        chosen += QStringLiteral(".ini");
+        // The dialog asked about the name without the extension.
+        if (QFileInfo::exists(chosen) &&
+            QMessageBox::question(parent, informationTitle(),
+                                  language::messageText(language::ProfileReplaceMessage)
+                                      .arg(QDir::toNativeSeparators(chosen))) != QMessageBox::Yes)
+            return QString();
+    }
+    return chosen;
+}
+
 } // namespace profiledialogs

@@ -28,4 +28,8 @@ bool inFolder(const QString &path, const QString &folder);
 // Tells the user why a profile could not be read or written; a missing file keeps its own box.
 void showProfileProblem(QWidget *parent, const QString &path, const profiles::FileProblem &problem);
 
+// The file "SaveAs" writes, as the user chose it (".ini" added, a replacement confirmed); empty
+// when cancelled.
+QString askSaveAsPath(QWidget *parent, const QString &folder);
+
 } // namespace profiledialogs

@@ -33,15 +33,10 @@ enum class Parameter;
 struct ParameterInfo;
 } // namespace protocol
 
-// The main window: a view of one BaseSession. It shows what the session announces (values,
-// link, status, live reports) and turns what the user committed (a slider moved, a field's
-// text taken with Enter or on leaving it, a choice, a button) into session calls; no control's
-// state is ever sent. Its named slots are the tool's public interface, thin forwarders
-// collected in widget_interface.cpp. The rest is split by concern: widget.cpp (assembly, keys,
-// shutdown), widget_link.cpp (link, status and live display), widget_binding.cpp (controls
-// bound to parameters), widget_history.cpp (undo keys and the note of what changed),
-// widget_profiles.cpp (profile load, save, list) and widget_navigation.cpp (pages, dragging,
-// language, help).
+// The main window: a view of one BaseSession. It shows what the session announces and turns
+// what the user committed (a slider moved, a field's text taken with Enter or on leaving it, a
+// choice, a button) into session calls; no control's state is ever sent. Its named slots are
+// the tool's interface, thin forwarders in widget_interface.cpp.
 class Widget : public QWidget
 {
     Q_OBJECT
@@ -191,7 +186,6 @@ private:
     bool m_refillingChoices = false;
     // The bound field an Enter came from, taken by the Enter handler.
     QLineEdit *m_enterField = nullptr;
-    bool m_forceFeedbackReversed = false;
 
     // Live display.
     quint16 m_angleRange = 0;

@@ -79,7 +79,6 @@ void Widget::on_toolButton_3_clicked()
 
 void Widget::on_ForceFeedback_clicked()
 {
-    m_forceFeedbackReversed = !m_forceFeedbackReversed;
     m_session->sendMachineSettings();
 }
 

@@ -100,29 +100,20 @@ void Widget::onStatus(const session::BaseStatus &status)
 
 void Widget::onNotice(session::Notice notice, int detail)
 {
-    switch (notice) {
-    case session::Notice::BaseInUse:
-        showNotice("busyNotice", language::messageText(language::BaseInUseMessage));
-        return;
-    case session::Notice::AccessDenied:
-        showNotice("permissionNotice", language::messageText(language::BaseAccessDeniedMessage));
-        return;
-    case session::Notice::FirmwareTooOld:
-        showNotice("firmwareNotice", language::messageText(language::FirmwareTooOldMessage)
-                                         .arg(detail)
-                                         .arg(protocol::MinimumFirmwareVersion));
-        return;
-    case session::Notice::BaseRefusesSettings:
-        showNotice("refusalNotice", language::messageText(language::BaseRefusesSettingsMessage));
-        return;
-    case session::Notice::FactoryResetLinkLost:
-    case session::Notice::FactoryResetUnconfirmed:
-        showNotice("factoryResetNotice",
-                   language::messageText(notice == session::Notice::FactoryResetLinkLost
-                                             ? language::FactoryResetLinkLostMessage
-                                             : language::FactoryResetUnconfirmedMessage));
-        return;
-    }
+    // In the order of session::Notice: the box's name and its text.
+    using namespace language;
+    static const std::pair<const char *, const Message *> boxes[] = {
+        {"busyNotice", &BaseInUseMessage},
+        {"permissionNotice", &BaseAccessDeniedMessage},
+        {"firmwareNotice", &FirmwareTooOldMessage},
+        {"refusalNotice", &BaseRefusesSettingsMessage},
+        {"factoryResetNotice", &FactoryResetLinkLostMessage},
+        {"factoryResetNotice", &FactoryResetUnconfirmedMessage}};
+    const auto &[name, message] = boxes[std::size_t(notice)];
+    QString text = messageText(*message);
+    if (notice == session::Notice::FirmwareTooOld)
+        text = text.arg(detail).arg(protocol::MinimumFirmwareVersion);
+    showNotice(name, text);
 }
 
 void Widget::showNotice(const char *objectName, const QString &text)

@@ -94,27 +94,9 @@ int Widget::SaveAsPower(bool Type)
     QString target = m_dataProfilePath;
     profiles::WriteOptions options;
     if (Type) {
-        QFileDialog dialog(this, tr("Save File"), profileFolder(), tr("*.ini"));
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        // A name typed without an extension gets ".ini" before the dialog
-        // asks whether to replace a file of that name.
-        dialog.setDefaultSuffix(QStringLiteral("ini"));
-        QString chosen;
-        if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
-            chosen = dialog.selectedFiles().constFirst();
-        // Cancelled, or no name at all: the current profile stays current.
-        if (chosen.isEmpty() || QFileInfo(chosen).fileName() == QLatin1String(".ini"))
+        const QString chosen = askSaveAsPath(this, profileFolder());
+        if (chosen.isEmpty())
             return -1;
-        if (QFileInfo(chosen).suffix().compare(QLatin1String("ini"), Qt::CaseInsensitive) != 0) {
-            chosen += QStringLiteral(".ini");
-            // The dialog asked about the name without the extension.
-            if (QFileInfo::exists(chosen) &&
-                QMessageBox::question(this, informationTitle(),
-                                      language::messageText(language::ProfileReplaceMessage)
-                                          .arg(QDir::toNativeSeparators(chosen))) !=
-                    QMessageBox::Yes)
-                return -1;
-        }
         target = chosen;
         // A new file starts from the default profile; an existing one the
         // user agreed to replace keeps its other keys only if it is ours.

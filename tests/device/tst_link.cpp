@@ -42,15 +42,16 @@ private slots:
 void TestLink::scripts_data()
 {
     // up/down wait for the link; sync handles what is queued; lamps=X checks the lit group;
+    // timers=1/0: the lamp and live display timers run or not;
     // poll runs the re-enumeration; notices=a+b names the open boxes; noreg: the device
     // notifications cannot be registered; a "2" step acts on a second node with the same ids.
     QTest::addColumn<QString>("script");
     QTest::newRow("failed open leaves the lamps grey, next arrival opens")
-        << "unplug,down,deny,plug,sync,ledtimer=0,lamps=-,notices=permissionNotice,unplug,allow,"
+        << "unplug,down,deny,plug,sync,timers=0,lamps=-,notices=permissionNotice,unplug,allow,"
            "plug,up";
     // Another program holds the base (a sharing violation on Windows): no udev advice.
     QTest::newRow("busy open retried once the base is free")
-        << "unplug,down,busy,plug,sync,ledtimer=0,notices=busyNotice,allow,poll,up,ledtimer=1";
+        << "unplug,down,busy,plug,sync,timers=0,notices=busyNotice,allow,poll,up,timers=1";
     QTest::newRow("reader disconnect without removal notice")
         << "up,mute,unplug,down,unmute,plug,up";
     QTest::newRow("lost arrival found after a monitor overflow")
@@ -60,7 +61,7 @@ void TestLink::scripts_data()
     QTest::newRow("removal of a second node with the same ids")
         << "up,unplug2,sync,up,plug2,sync,up,unplug,down";
     QTest::newRow("early unplug greys the sequence, next link restarts it")
-        << "led,led,lamps=B,unplug,down,lamps=-,ledtimer=0,plug,up,led,lamps=A,led,led,led,lamps=D";
+        << "led,led,lamps=B,unplug,down,lamps=-,timers=0,plug,up,led,lamps=A,led,led,led,lamps=D";
     // The version stays in view, the user is told once, the base stays refused.
     QTest::newRow("refused firmware") << "fw=4999,read,down,label=4999,notices=firmwareNotice,read,"
                                          "poll,down,notices=firmwareNotice";
@@ -82,9 +83,11 @@ void TestLink::scripts()
     sim::SimWheelBase &base = h.base();
     Widget *w = h.widget();
     const auto timers = w->findChildren<QTimer *>(QString(), Qt::FindDirectChildrenOnly);
-    const auto ledTimerRuns = [&] {
-        return std::any_of(timers.begin(), timers.end(),
-                           [](QTimer *t) { return t->interval() == 1000 && t->isActive(); });
+    // The lamp sequence's (1 s) and the live display's (50 ms) timers run only with a link.
+    const auto timerRuns = [&](int interval) {
+        return std::any_of(timers.begin(), timers.end(), [interval](QTimer *t) {
+            return t->interval() == interval && t->isActive();
+        });
     };
 
     for (const QString &step : script.split(QLatin1Char(','))) {
@@ -112,9 +115,10 @@ void TestLink::scripts()
             w->usbStatuLedShow();
         else if (step.startsWith("lamps="))
             QCOMPARE(litGroup(h), arg);
-        else if (step.startsWith("ledtimer="))
-            QCOMPARE(ledTimerRuns(), arg == "1");
-        else if (step.startsWith("fw="))
+        else if (step.startsWith("timers=")) {
+            QCOMPARE(timerRuns(1000), arg == "1");
+            QCOMPARE(timerRuns(50), arg == "1");
+        } else if (step.startsWith("fw="))
             base.setFirmwareVersion(quint16(arg.toInt()));
         else if (step == "read")
             w->on_tbt_readdata_clicked(), WidgetHarness::waitFor([&] {

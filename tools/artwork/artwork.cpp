@@ -126,7 +126,8 @@ QVector<ArtworkFile> artworkCatalogue()
 
         {QStringLiteral("velorax-manager.svg"), QStringLiteral("icons"), false,
          [] { return applicationIconSvg(); }},
-        {QStringLiteral("velorax-manager.png"), QStringLiteral("icons"), false,
+        // Also the background instance's tray icon.
+        {QStringLiteral("velorax-manager.png"), QStringLiteral("icons"), true,
          [] { return png(renderApplicationIcon(256)); }},
         {QStringLiteral("velorax-manager.ico"), QStringLiteral("icons"), false, windowsIcon},
     };
