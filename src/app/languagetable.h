@@ -309,6 +309,13 @@ constexpr Message AutostartOnMessage{"Velorax Manager 将随桌面在后台启�
 constexpr Message AutostartOffMessage{"Velorax Manager 不再随桌面启动。",
                                       "Velorax Manager no longer starts with the desktop."};
 constexpr Message NotOnOffMessage{"“%1”应为 on 或 off", "'%1' should be on or off"};
+// The state page's background settings and the bindings dialog.
+constexpr Message AutostartSwitchMessage{"随桌面在后台启动", "Start with the desktop"};
+constexpr Message BindingsTitleMessage{"游戏绑定", "Game bindings"};
+constexpr Message BindingsProgramMessage{"程序", "Program"};
+constexpr Message BindingsProfileMessage{"配置", "Profile"};
+constexpr Message BindingsAddMessage{"添加运行中的游戏…", "Add the running game…"};
+constexpr Message BindingsRemoveMessage{"删除", "Remove"};
 constexpr Message BoundMessage{"“%1”运行时将使用配置“%2”。",
                                 "'%1' gets profile '%2' while it runs."};
 constexpr Message UnboundMessage{"已删除“%1”的绑定。", "Removed the binding of '%1'."};

@@ -25,6 +25,9 @@ LiveIndicators::LiveIndicators(QWidget *window)
       m_pilotLamps(controlsNamed<QLabel>(window, form::pilotLampNames())),
       m_axisGauges(controlsNamed<GaugeSimple>(window, form::axisGaugeNames()))
 {
+    const char *const axisTitles[] = {"X", "Y", "Z", "RX", "RY", "RZ"};
+    for (int a = 0; a < m_axisGauges.size() && a < protocol::AxisCount; ++a)
+        m_axisGauges.at(a)->setTitle(QCoreApplication::translate("Widget", axisTitles[a]));
     const QString ledOff = sheet(form::ButtonLedInitialStyle);
     for (QLabel *led : qAsConst(m_buttonLeds))
         led->setStyleSheet(ledOff);

@@ -3,6 +3,7 @@
 #include "widget.h"
 #include "ui_widget.h"
 
+#include "backgroundpanel.h"
 #include "formcatalogue.h"
 #include "helptext.h"
 #include "inifile.h"
@@ -115,15 +116,9 @@ Widget::Widget(session::BaseSession *shared, QWidget *parent)
     ui->tBtn_ReadFile->hide();
     ui->stackedWidget->setCurrentIndex(0);
 
-    ui->progressBar->setTitle(tr("X"));
-    ui->progressBar_2->setTitle(tr("Y"));
-    ui->progressBar_3->setTitle(tr("Z"));
-    ui->progressBar_4->setTitle(tr("RX"));
-    ui->progressBar_5->setTitle(tr("RY"));
-    ui->progressBar_6->setTitle(tr("RZ"));
-
     Slot_ReadFileCombined();
     Slot_Help(true);
+    m_backgroundPanel = new BackgroundPanel(ui->tbt_original_state->parentWidget());
 
     for (QWidget *hidden :
          std::initializer_list<QWidget *>{ui->frame_5, ui->frame_6, ui->frame_8, ui->frame_10,

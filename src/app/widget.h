@@ -171,6 +171,7 @@ private:
     QTimer *m_liveStatusTimer = nullptr;
     QTranslator *m_translator = nullptr;
     HelpText *m_helpText = nullptr;
+    class BackgroundPanel *m_backgroundPanel = nullptr;
 
     // Control lists, in the orders the reports and the effect mask use.
     QList<QSlider *> m_machineSliders;

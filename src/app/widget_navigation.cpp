@@ -4,6 +4,7 @@
 #include "ui_widget.h"
 #include "widget.h"
 
+#include "backgroundpanel.h"
 #include "formcatalogue.h"
 #include "helptext.h"
 #include "indicatorlooks.h"
@@ -93,6 +94,8 @@ void Widget::SetWidgetLanguage(int index)
 
     applyLanguageTexts(index);
     refillChoiceCombos(index);
+    if (m_backgroundPanel) // made after the form's first language switch
+        m_backgroundPanel->retranslate(index);
 
     const protocol::ProfileKey key = protocol::LanguageWriteKey;
     if (m_iniFile->WriteIniFile(m_dataProfilePath, QLatin1String(key.group), QLatin1String(key.key),

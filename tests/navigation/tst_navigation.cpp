@@ -3,6 +3,7 @@
 // style-sheet or picture warning, the help in the system's language opening at its top), the
 // language switch, and dragging the frameless window.
 
+#include "gamebindings.h"
 #include "helptext.h"
 #include "inifile.h"
 #include "languagetable.h"
@@ -11,13 +12,16 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDialog>
 #include <QImage>
 #include <QLabel>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QSettings>
 #include <QStackedWidget>
 #include <QStyle>
 #include <QStyleOptionButton>
+#include <QTableWidget>
 #include <QTextDocument>
 #include <QTextEdit>
 #include <QToolButton>
@@ -187,6 +191,7 @@ private slots:
     void switchThroughTheCombo();
     void dragMovesByPointerTravel_data();
     void dragMovesByPointerTravel();
+    void backgroundSettings();
 };
 
 void tst_Navigation::firstLook_data()
@@ -405,6 +410,43 @@ void tst_Navigation::dragMovesByPointerTravel()
         QCoreApplication::sendEvent(target, &event);
     }
     QCOMPARE(window->pos() - start, travel);
+}
+
+// The state page's switch writes and removes the desktop's autostart entry; the bindings dialog
+// lists the bindings and removes the one chosen.
+void tst_Navigation::backgroundSettings()
+{
+    QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+    auto restore = qScopeGuard([] { qunsetenv("XDG_CONFIG_HOME"); });
+    WidgetHarness harness;
+    QString error;
+    QVERIFY(profiles::bindProgram(harness.profileFolder(), "acc.exe", "data.ini", &error));
+    QVERIFY(profiles::bindProgram(harness.profileFolder(), "ams2", "data.ini", &error));
+    harness.child<QToolButton>("toolButton_6")->click(); // the state page
+    auto *autostart = harness.child<QWidget>("autostartSwitch");
+    const QString entry = config.filePath("autostart/velorax-manager.desktop");
+    QTest::mouseClick(autostart, Qt::LeftButton);
+    QVERIFY(QFile::exists(entry));
+    QTest::mouseClick(autostart, Qt::LeftButton);
+    QVERIFY(!QFile::exists(entry));
+
+    QStringList listed;
+    QTimer::singleShot(0, [&] {
+        auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        auto *table = dialog->findChild<QTableWidget *>("bindingsTable");
+        for (int row = 0; row < table->rowCount(); ++row)
+            listed << table->item(row, 0)->text() + "=" + table->item(row, 1)->text();
+        table->setCurrentCell(0, 0);
+        dialog->findChild<QPushButton *>("removeBinding")->click();
+        dialog->reject();
+    });
+    harness.child<QToolButton>("bindingsButton")->click();
+    QCOMPARE(listed.join(' '), QStringLiteral("acc.exe=data.ini ams2=data.ini"));
+    const QVector<profiles::GameBinding> left = profiles::readBindings(harness.profileFolder());
+    QCOMPARE(left.size(), 1);
+    QCOMPARE(left.first().program, QStringLiteral("ams2"));
 }
 
 QTEST_MAIN(tst_Navigation)
