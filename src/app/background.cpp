@@ -34,30 +34,26 @@ const char kApplicationId[] = "VELORAX_MANAGER";
 const char kOpenRequest[] = "{\"open\":\"window\"}";
 constexpr int kOpenTimeoutMs = 5000;
 
-// The tray icon and its menu: what the base has, the active games, the window, the profiles.
+// The tray icon: its tooltip says whether the base is connected and which profile the menu
+// applied; its menu is a TrayMenu.
 class BackgroundInstance : public QObject
 {
 public:
     BackgroundInstance(session::BaseSession *session, cli::CommandHost *host)
-        : m_session(session), m_host(host)
+        : m_session(session), m_menu(host)
     {
+        connect(&m_menu, &TrayMenu::openWindowRequested, this, [this] { openWindow(); });
+        connect(&m_menu, &TrayMenu::profileApplied, this, [this](const QString &name) {
+            m_profileOnBase = name;
+            showState();
+        });
+        connect(&m_menu, &TrayMenu::failed, this, [this](const QString &text) { tell(text); });
         if (!QSystemTrayIcon::isSystemTrayAvailable()) {
             qCInfo(lcBackground) << "no system tray: running without an icon";
             return;
         }
         m_tray = new QSystemTrayIcon(QIcon(QStringLiteral(":/velorax-manager.png")), this);
-        auto *menu = new QMenu;
-        m_menu.reset(menu);
-        menu->addAction(language::messageText(language::TrayOpenWindowMessage), this,
-                        [this] { openWindow(); });
-        m_profiles = menu->addMenu(language::messageText(language::TrayApplyProfileMessage));
-        connect(m_profiles, &QMenu::aboutToShow, this, [this] { fillProfiles(); });
-        m_games = menu->addAction(QString());
-        m_games->setEnabled(false);
-        menu->addSeparator();
-        menu->addAction(language::messageText(language::TrayQuitMessage), qApp,
-                        &QCoreApplication::quit);
-        m_tray->setContextMenu(menu);
+        m_tray->setContextMenu(&m_menu);
         connect(m_tray, &QSystemTrayIcon::activated, this, [this](auto reason) {
             if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick)
                 openWindow();
@@ -67,7 +63,6 @@ public:
         showState();
         m_tray->show();
     }
-
     ~BackgroundInstance() override { delete m_window; } // before the session goes
 
     void openWindow()
@@ -84,11 +79,7 @@ public:
         m_window->activateWindow();
     }
 
-    void setActiveGames(const QStringList &games)
-    {
-        m_activeGames = games;
-        showState();
-    }
+    void setActiveGames(const QStringList &games) { m_menu.setActiveGames(games); }
 
     void tell(const QString &text)
     {
@@ -96,12 +87,6 @@ public:
             m_tray->showMessage(QStringLiteral("Velorax Manager"), text, QSystemTrayIcon::Warning);
         else
             qCWarning(lcBackground).noquote() << text;
-    }
-
-    void setProfileOnBase(const QString &name)
-    {
-        m_profileOnBase = name;
-        showState();
     }
 
 private:
@@ -116,44 +101,57 @@ private:
         if (!m_profileOnBase.isEmpty())
             lines << language::messageText(language::TrayProfileMessage).arg(m_profileOnBase);
         m_tray->setToolTip(lines.join(QLatin1Char('\n')));
-        m_games->setText(m_activeGames.isEmpty()
-                             ? language::messageText(language::TrayNoGameMessage)
-                             : language::messageText(language::TrayGameMessage)
-                                   .arg(m_activeGames.join(QStringLiteral(", "))));
-    }
-
-    void fillProfiles()
-    {
-        m_profiles->clear();
-        for (const QString &name : profiles::listProfileFiles(profiles::profileFolder())) {
-            m_profiles->addAction(name, this, [this, name] {
-                cli::CommandRequest request;
-                request.command = cli::Command::Apply;
-                request.profile = name;
-                request.workingDirectory = profiles::profileFolder();
-                request.language = language::messageLanguage();
-                m_host->submit(request, [this, name](const cli::CommandResult &result) {
-                    if (result.exitCode == cli::ExitDone)
-                        setProfileOnBase(name);
-                    else
-                        tell(result.err.trimmed());
-                });
-            });
-        }
     }
 
     session::BaseSession *m_session;
-    cli::CommandHost *m_host;
+    TrayMenu m_menu;
     QSystemTrayIcon *m_tray = nullptr;
-    std::unique_ptr<QMenu> m_menu;
-    QMenu *m_profiles = nullptr;
-    QAction *m_games = nullptr;
     QPointer<Widget> m_window;
-    QStringList m_activeGames;
     QString m_profileOnBase;
 };
 
 } // namespace
+
+TrayMenu::TrayMenu(cli::CommandHost *host, QWidget *parent) : QMenu(parent), m_host(host)
+{
+    setObjectName(QStringLiteral("trayMenu"));
+    addAction(language::messageText(language::TrayOpenWindowMessage), this,
+              &TrayMenu::openWindowRequested);
+    m_profiles = addMenu(language::messageText(language::TrayApplyProfileMessage));
+    connect(m_profiles, &QMenu::aboutToShow, this, &TrayMenu::fillProfiles);
+    m_games = addAction(QString());
+    m_games->setEnabled(false);
+    addSeparator();
+    addAction(language::messageText(language::TrayQuitMessage), qApp, &QCoreApplication::quit);
+    setActiveGames({});
+}
+
+void TrayMenu::setActiveGames(const QStringList &games)
+{
+    m_games->setText(games.isEmpty() ? language::messageText(language::TrayNoGameMessage)
+                                     : language::messageText(language::TrayGameMessage)
+                                           .arg(games.join(QStringLiteral(", "))));
+}
+
+void TrayMenu::fillProfiles()
+{
+    m_profiles->clear();
+    for (const QString &name : profiles::listProfileFiles(profiles::profileFolder())) {
+        m_profiles->addAction(name, this, [this, name] {
+            cli::CommandRequest request;
+            request.command = cli::Command::Apply;
+            request.profile = name;
+            request.workingDirectory = profiles::profileFolder();
+            request.language = language::messageLanguage();
+            m_host->submit(request, [this, name](const cli::CommandResult &result) {
+                if (result.exitCode == cli::ExitDone)
+                    emit profileApplied(name);
+                else
+                    emit failed(result.err.trimmed());
+            });
+        });
+    }
+}
 
 bool askBackgroundToOpenWindow(SingleInstanceGuard &guard)
 {

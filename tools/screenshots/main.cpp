@@ -1,8 +1,10 @@
-// Renders each page of the real main window to PNG, offscreen, in Chinese and
-// in English. The window runs against the simulated wheel base with its
+// Renders each page of the real main window, and the background instance's tray menu, to PNG,
+// offscreen, in Chinese and in English. The window runs against the simulated wheel base with its
 // driver at the wheel, and the live data flows until the connection lamp
 // sequence has ended before the pages are taken.
 
+#include "background.h"
+#include "languagetable.h"
 #include "platform.h"
 #include "profilefolder.h"
 #include "simplatform.h"
@@ -96,6 +98,21 @@ bool renderLanguage(const Language &language, const QDir &outputDir, int settleM
         }
     }
 
+    // The background instance's tray menu, with a bound game running.
+    {
+        const language::MessageLanguageScope scope(
+            language.language == QLocale::Chinese ? language::Chinese : language::English);
+        TrayMenu menu(nullptr);
+        menu.setActiveGames({QStringLiteral("acc.exe")});
+        menu.adjustSize();
+        const QString path =
+            outputDir.filePath(QStringLiteral("tray-menu-%1.png").arg(language.suffix));
+        if (menu.grab().save(path, "PNG"))
+            std::printf("%s\n", qPrintable(path));
+        else
+            ok = false;
+    }
+
     device::installPlatform(nullptr);
     profiles::setProfileFolderForTesting(QString());
     return ok;
@@ -113,8 +130,8 @@ int main(int argc, char **argv)
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
-        "Renders the three pages of Velorax Manager, in Chinese and English, to PNG files "
-        "<page>-<zh|en>.png."));
+        "Renders the three pages of Velorax Manager and the background instance's tray menu, in "
+        "Chinese and English, to PNG files <page>-<zh|en>.png and tray-menu-<zh|en>.png."));
     parser.addHelpOption();
     parser.addPositionalArgument(QStringLiteral("output-dir"),
                                  QStringLiteral("Folder for the pictures (created if missing)."));
