@@ -544,11 +544,13 @@ void TestCommandLine::autostartEntry()
 void TestCommandLine::boundGame_data()
 {
     QTest::addColumn<QStringList>("instance"); // the arguments of the copy that watches
-    QTest::addColumn<bool>("killed"); // it dies while the game runs and starts again after it
-    QTest::newRow("beside the window") << QStringList() << false;
-    QTest::newRow("beside the background instance") << QStringList{"--background"} << false;
+    QTest::addColumn<QString>("meanwhile");    // "killed": it dies while the game runs and starts
+                                               // again after it; "wrapped": a wrapped run overlaps
+    QTest::newRow("beside the window") << QStringList() << "";
+    QTest::newRow("beside the window, a wrapped run overlapping") << QStringList() << "wrapped";
+    QTest::newRow("beside the background instance") << QStringList{"--background"} << "";
     QTest::newRow("background instance killed while the game runs")
-        << QStringList{"--background"} << true;
+        << QStringList{"--background"} << "killed";
 }
 
 // A bound program started beside the window or the background instance, under any folder and
@@ -557,7 +559,8 @@ void TestCommandLine::boundGame_data()
 void TestCommandLine::boundGame()
 {
     QFETCH(QStringList, instance);
-    QFETCH(bool, killed);
+    QFETCH(QString, meanwhile);
+    const bool killed = meanwhile == QLatin1String("killed");
     const Outcome bound =
         run({QStringLiteral("--bind"), QStringLiteral("FakeGame.EXE"), QStringLiteral("good")});
     QCOMPARE(bound.out, QStringLiteral("'FakeGame.EXE' gets profile 'good.ini' while it runs.\n"));
@@ -591,6 +594,16 @@ void TestCommandLine::boundGame()
     QVERIFY(game.waitForStarted());
     QVERIFY2(waitForLog(watcher, log, QRegularExpression(QRegularExpression::escape(m_goodLine))),
              qPrintable(log));
+    QString expected = QRegularExpression::escape(m_goodLine);
+    if (meanwhile == QLatin1String("wrapped")) {
+        // Profile B (720°) while the wrapped run lasts, then the game's again.
+        QCOMPARE(run({QStringLiteral("--profile"), QStringLiteral("B"), QStringLiteral("--"),
+                      QStringLiteral("true")},
+                     base)
+                     .exitCode,
+                 0);
+        expected += "[\\s\\S]*80 01 D0 02[\\s\\S]*" + QRegularExpression::escape(m_goodLine);
+    }
     if (killed) {
         watcher.kill();
         watcher.waitForFinished();
@@ -603,7 +616,7 @@ void TestCommandLine::boundGame()
         log = m_goodLine + log;
     }
     QVERIFY2(waitForLog(watcher, log,
-                        QRegularExpression(QRegularExpression::escape(m_goodLine) + "[\\s\\S]*" +
+                        QRegularExpression(expected + "[\\s\\S]*" +
                                            QRegularExpression::escape(m_initialLine))),
              qPrintable(log));
     if (!instance.isEmpty()) {
