@@ -30,7 +30,6 @@ Q_LOGGING_CATEGORY(lcBackground, "velorax.background")
 
 namespace {
 
-const char kApplicationId[] = "VELORAX_MANAGER";
 const char kOpenRequest[] = "{\"open\":\"window\"}";
 constexpr int kOpenTimeoutMs = 5000;
 
@@ -167,7 +166,7 @@ int runBackground(int argc, char **argv, const StartupHooks &hooks)
     QCoreApplication::setApplicationName(QStringLiteral("velorax-manager"));
     QCoreApplication::setOrganizationName(QStringLiteral("Velorax"));
     QApplication::setQuitOnLastWindowClosed(false);
-    SingleInstanceGuard guard(QString::fromLatin1(kApplicationId));
+    SingleInstanceGuard guard(QString::fromLatin1(kToolInstanceName));
     if (guard.isRunning()) {
         qCInfo(lcBackground) << "another copy runs already";
         return 0;

@@ -135,7 +135,7 @@ public:
         QElapsedTimer waited;
         waited.start();
         for (;;) {
-            SingleInstanceGuard guard(QStringLiteral("VELORAX_MANAGER"));
+            SingleInstanceGuard guard(QString::fromLatin1(kToolInstanceName));
             if (!guard.isRunning())
                 return runWithOwnSession(guard, request);
             if (std::optional<CommandResult> result = relay(guard, request))

@@ -14,6 +14,10 @@
 class QLocalServer;
 class QLocalSocket;
 
+// The name of the tool's one copy per user: the window's, the background instance's, or a
+// command's that opened the base itself.
+inline constexpr char kToolInstanceName[] = "VELORAX_MANAGER";
+
 // Keeps one copy of the tool per user. The first copy holds a lock file and
 // listens on a local socket; later copies find the lock taken and may send the
 // first one a message, which raises its window. A lock or socket left behind

@@ -34,7 +34,6 @@ Q_LOGGING_CATEGORY(lcStartup, "velorax.ui.startup")
 
 namespace {
 
-const char kApplicationId[] = "VELORAX_MANAGER";
 const char kWakeUpMessage[] = "raise_window_noop";
 constexpr int kWakeUpTimeoutMs = 5000;
 
@@ -114,7 +113,7 @@ int runApplication(int argc, char **argv, const StartupHooks &hooks)
     if (argc > 1)
         return runCommandLine(argc, argv, hooks);
     QCoreApplication::setAttribute(Qt::AA_DisableHighDpiScaling, true);
-    const QString applicationId = QString::fromLatin1(kApplicationId);
+    const QString applicationId = QString::fromLatin1(kToolInstanceName);
     const QLocale locale;
     QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling, true);
 

@@ -108,7 +108,7 @@ Widget::Widget(session::BaseSession *shared, QWidget *parent)
 
     // However the event loop ends (a quit signal included), what is pending goes out first.
     connect(qApp, &QCoreApplication::aboutToQuit, m_session,
-            &session::BaseSession::sendPendingChanges);
+            &session::BaseSession::sendPendingChanges, Qt::UniqueConnection);
 
     ui->ForceFeedback->hide();
     ui->frame_16->hide();
