@@ -64,17 +64,7 @@ void GameSwitcher::onStarted(const QString &key, qint64 pid, qint64 started)
     qCInfo(lcGames) << "bound program started:" << key << pid;
     m_active << key;
     emit activeGamesChanged(m_active);
-    cli::CommandRequest request;
-    request.command = cli::Command::BeginRun;
-    request.profile = profile;
-    request.workingDirectory = profiles::profileFolder();
-    request.language = language::messageLanguage();
-    request.runPid = pid;
-    request.runStarted = started;
-    m_host->submit(request, [tell = m_tell](const cli::CommandResult &result) {
-        if (result.exitCode != cli::ExitDone && tell)
-            tell((result.err + result.out).trimmed());
-    });
+    submitRun(cli::Command::BeginRun, profile, pid, started);
 }
 
 void GameSwitcher::onEnded(const QString &key, qint64 pid, qint64 started)
@@ -82,8 +72,14 @@ void GameSwitcher::onEnded(const QString &key, qint64 pid, qint64 started)
     qCInfo(lcGames) << "bound program ended:" << key << pid;
     m_active.removeOne(key);
     emit activeGamesChanged(m_active);
+    submitRun(cli::Command::EndRun, QString(), pid, started);
+}
+
+void GameSwitcher::submitRun(cli::Command step, const QString &profile, qint64 pid, qint64 started)
+{
     cli::CommandRequest request;
-    request.command = cli::Command::EndRun;
+    request.command = step;
+    request.profile = profile;
     request.workingDirectory = profiles::profileFolder();
     request.language = language::messageLanguage();
     request.runPid = pid;

@@ -11,6 +11,8 @@
 
 #include <functional>
 
+#include "commandline.h"
+
 namespace cli {
 class CommandHost;
 struct CommandResult;
@@ -38,6 +40,8 @@ signals:
 private:
     void onStarted(const QString &key, qint64 pid, qint64 started);
     void onEnded(const QString &key, qint64 pid, qint64 started);
+    // A run's begin (with `profile`) or end, through the command host.
+    void submitRun(cli::Command step, const QString &profile, qint64 pid, qint64 started);
 
     cli::CommandHost *m_host;
     std::function<void(const QString &)> m_tell;
