@@ -125,7 +125,6 @@ public:
     // The base returns to its factory settings, after what is pending and a snapshot; true when
     // the request went out (the wait for its acknowledgement begins).
     bool factoryReset();
-    bool factoryResetPending() const;
 
     // ---- What the base has ------------------------------------------------------------------
     // True once every parameter was read back on this link.

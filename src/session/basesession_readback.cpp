@@ -113,15 +113,13 @@ void BaseSession::applyModeEcho(const QByteArray &report)
     // current one, which stays unknown if nobody read or set it.
     for (const protocol::ParameterInfo *info : protocol::choiceParameters()) {
         const int index = echo->values.value(info->parameter);
-        noteReadBack(info->parameter, index);
-        if (m_heldBackValues & parameterBit(info->parameter))
-            continue;
-        if (!info->range.contains(index)) {
-            qCWarning(lcReadBack) << "the base reported" << info->name << "index" << index
-                                  << "- not a choice, kept";
+        if (info->range.contains(index)) {
+            takeBaseValue(*info, index); // notes the read-back, keeps a held-back value
             continue;
         }
-        takeBaseValue(*info, index);
+        noteReadBack(info->parameter, index);
+        qCWarning(lcReadBack) << "the base reported" << info->name << "index" << index
+                              << "- not a choice, kept";
     }
     sendHeldBackValues(protocol::ParameterGroup::Choice);
 }

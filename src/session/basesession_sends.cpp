@@ -332,11 +332,6 @@ bool BaseSession::factoryReset()
     return true;
 }
 
-bool BaseSession::factoryResetPending() const
-{
-    return m_factoryResetTimer->isActive();
-}
-
 void BaseSession::endFactoryResetWait(bool linkLost)
 {
     m_factoryResetTimer->stop();

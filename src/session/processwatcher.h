@@ -31,7 +31,6 @@ public:
     // The program keys watched; a change takes effect at the next scan.
     void setPrograms(const QStringList &keys);
     void start(int intervalMs = kIntervalMs);
-    void stop() { m_timer->stop(); }
 
     static constexpr int kIntervalMs = 1000;
 
